@@ -1,0 +1,33 @@
+// The program representation: parsed files, symbol table, assembled words.
+#ifndef ASM_IR_H
+#define ASM_IR_H
+
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "asm_objects.h"
+#include "asm_sym.h"
+
+struct asm_record {
+  unsigned int address;
+  unsigned int code;
+  std::string file;
+  unsigned int line;
+  asm_record(unsigned int address, unsigned int code, std::string file, unsigned int line);
+};
+
+class asm_ir : public asm_ast_object {
+ public:
+  std::unordered_map<std::string, asm_file*> file_map;
+  std::unordered_map<std::string, sym_type> sym_tab;
+  std::list<asm_file*>* file_list;
+  std::vector<asm_record> asm_list;
+
+  explicit asm_ir(std::list<asm_file*>* file_list);
+  ~asm_ir() override;  // releases the file list and every tree in it
+  std::string to_string() override;
+};
+
+#endif

@@ -1,0 +1,103 @@
+// Number syntax and text helpers.
+#include "asm_utils.h"
+
+#include <cctype>
+#include <cstdio>
+
+static bool is_alpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+static bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+static int digit_value(unsigned char c, unsigned int radix) {
+  int d = -1;
+  if (is_digit(c)) d = c - '0';
+  else if (radix == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+  else if (radix == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+  return (d >= 0 && (unsigned)d < radix) ? d : -1;
+}
+
+unsigned int parse_number(std::string const& text) {
+  unsigned int radix = 10;
+  size_t pos = 0;
+  if (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "h#") == 0) radix = 16, pos = 2;
+  else if (text.compare(0, 1, "$") == 0) radix = 16, pos = 1;
+  else if (text.compare(0, 2, "d#") == 0) radix = 10, pos = 2;
+  else if (text.compare(0, 2, "b#") == 0) radix = 2, pos = 2;
+  if (pos >= text.size()) throw std::string("Constant must contain at least one digit.");
+  unsigned long long value = 0;
+  bool too_big = false;
+  for (size_t i = pos; i < text.size(); ++i) {
+    int d = digit_value((unsigned char)text[i], radix);
+    if (d < 0) {
+      char const* kind = radix == 16 ? "hexadecimal" : radix == 2 ? "binary" : "decimal";
+      throw std::string("Found bad character '") + text[i] + "' in " + kind + " constant.";
+    }
+    // Saturate once above 32 bits: the exact value no longer matters, only that it is too big.
+    if (!too_big) {
+      value = value * radix + (unsigned)d;
+      if (value > 0xFFFFFFFFull) too_big = true;
+    }
+  }
+  if (too_big) throw std::string("Constant cannot be represented by 32 bits.");
+  return (unsigned int)value;
+}
+
+bool is_identifier(std::string const& s) {
+  if (s.empty() || !is_alpha((unsigned char)s[0])) return false;
+  for (unsigned char c : s)
+    if (!is_alpha(c) && !is_digit(c) && c != '_') return false;
+  return true;
+}
+
+std::string string2ident(std::string s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    unsigned char c = (unsigned char)s[i];
+    bool keep = is_alpha(c) || (i > 0 && is_digit(c));
+    if (!keep) s[i] = '_';
+  }
+  return s;
+}
+
+std::string tolower(std::string s) {
+  for (char& c : s) c = (char)std::tolower((unsigned char)c);
+  return s;
+}
+
+std::string toupper(std::string s) {
+  for (char& c : s) c = (char)std::toupper((unsigned char)c);
+  return s;
+}
+
+std::string stripfilename(std::string const& path) {
+  size_t p = path.find_last_of("/\\");
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+char* format_eol(char* buf, unsigned int n) {
+  for (unsigned int i = 0; i < n; ++i) {
+    if (buf[i] == '\n' || buf[i] == '\0') break;
+    if (buf[i] == '\r') buf[i] = ' ';
+  }
+  return buf;
+}
+
+std::string num2str(unsigned long long v) {
+  char buf[32];
+  snprintf(buf, sizeof buf, "%llu", v);
+  return buf;
+}
+
+std::string num2hexstr(unsigned long long v) {
+  char buf[32];
+  snprintf(buf, sizeof buf, "0x%llX", v);
+  return buf;
+}
+
+static int hex_digit(char c) {
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return c - '0';
+}
+
+char hex2int(char hi, char lo) { return (char)((16 * hex_digit(hi) + hex_digit(lo)) & 0xFF); }
+
+std::string char2numstr(char c) { return num2str((unsigned char)c); }

@@ -1,0 +1,35 @@
+// Number syntax and text helpers shared by every stage of the assembler.
+#ifndef ASM_UTILS_H
+#define ASM_UTILS_H
+
+#include <string>
+
+// Line end written into generated files.
+#ifdef _WIN32
+#define ASM_EOL "\r\n"
+#else
+#define ASM_EOL "\n"
+#endif
+
+#define ASM_TOOL_NAME "ZQS-Assembler tool"
+#define ASM_SHORT_NAME "ASM-ZQS"
+#define ASM_VERSION "0.9.5"
+#define ASM_VENDOR "developed by Quillon Works"
+#define ASM_NOTICE ""
+
+// Value of a constant ("0x", "h#", "$", "d#", "b#" or plain decimal).
+// Throws a std::string message for a bad constant.
+unsigned int parse_number(std::string const& text);
+
+bool is_identifier(std::string const& s);
+std::string string2ident(std::string s);
+std::string tolower(std::string s);
+std::string toupper(std::string s);
+std::string stripfilename(std::string const& path);
+char* format_eol(char* buf, unsigned int n);
+std::string num2str(unsigned long long v);
+std::string num2hexstr(unsigned long long v);
+char hex2int(char hi, char lo);
+std::string char2numstr(char c);
+
+#endif

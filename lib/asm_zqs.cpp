@@ -1,0 +1,88 @@
+// The tool as one function: one run from command line to report.
+#include "asm_zqs.h"
+
+#include <cstdio>
+
+#include "asm_passes.h"
+
+static void print_report() {
+  std::string list = asm_module::print_msg_list();
+  fputs(list.c_str(), stdout);
+  unsigned int errors = asm_module::get_msg_count(asm_module::MLV_ERROR) +
+                        asm_module::get_msg_count(asm_module::MLV_FATAL);
+  unsigned int warnings = asm_module::get_msg_count(asm_module::MLV_WARNING);
+  printf("\nasm-zqs finished with %u error(s) and %u warning(s).\n\n", errors, warnings);
+}
+
+static void warn(char const* text) {
+  asm_module::post_msg(text, asm_module::MLV_WARNING, "", 0);
+}
+
+// Everything of a run that lies under the failure handlers.
+static void run(asm_passes& p, int argc, char const** argv, bool& in_dump) {
+  p.reset_cmd_line_param();
+  p.parse_cmd_line(argc, argv, "", 0);
+  if (p.flag_version) {
+    p.print_version();
+  } else if (p.flag_help) {
+    p.print_usage("asm-zqs");
+  } else {
+    p.run_frontend();
+    // Only now are all sources known: never let an output replace one of them.
+    p.check_output_names();
+    p.remove_outputs();
+    p.run_assemble_pass1();
+    p.run_assemble_pass2();
+    if (p.output_format == "c") p.run_c_backend_pass();
+    else if (p.output_format == "ifs") p.run_ifs_backend_pass();
+    else if (p.output_format == "mif") p.run_mif_backend_pass();
+    if (!p.def_file_name.empty()) {
+      if (p.output_format == "c") p.run_c_def_backend_pass();
+      else if (p.output_format == "ifs") p.run_ifs_def_backend_pass();
+      else if (p.output_format == "mif") warn("Command line option '-odef' ignored for output format MIF.");
+    }
+    bool c_with_def = p.output_format == "c" && !p.def_file_name.empty();
+    if (p.c_output_type != "unsigned long" && p.output_format != "c")
+      warn("Command line option '-otyp' ignored for output formats other than C.");
+    if (p.c_header_inc && !c_with_def)
+      warn("Command line option '-hinc' only applicable for value c of option -ofmt in conjunction with option -odef.");
+    if (p.c_extern_stmt && !c_with_def)
+      warn("Command line option '-xtern' only applicable for value c of option -ofmt in conjunction with option -odef.");
+    if (!p.log_file_name.empty()) p.run_log_backend_pass();
+  }
+  if (p.flag_warn) print_report();
+  if (p.flag_xml_dump) {
+    in_dump = true;
+    p.run_xml_dump_pass();
+  }
+}
+
+// The failed run's files go; the dump is still written if asked for.
+static void clean_up(asm_passes& p, bool in_dump) {
+  p.remove_outputs();
+  if (p.flag_xml_dump && !in_dump) {
+    try {
+      p.run_xml_dump_pass();
+    } catch (...) {
+      // Its fatal message is in the list and gets printed with the report.
+    }
+  }
+}
+
+int asm_zqs_main(int argc, char const** argv) {
+  asm_passes p;
+  bool in_dump = false;
+  try {
+    run(p, argc, argv, in_dump);
+    return 0;
+  } catch (std::string const& e) {
+    clean_up(p, in_dump);
+    if (e == MSG_FATAL_THROW || e == PASS_ERROR_THROW) print_report();
+    else printf("INTERNAL ERROR>%s\n", e.c_str());
+  } catch (...) {
+    clean_up(p, in_dump);
+    printf("INTERNAL ERROR occured.\n");
+  }
+  fflush(stdout);
+  return 1;
+}

@@ -1,0 +1,107 @@
+// The pass driver: one object per run, owning the parameters, the program
+// and every pass. Its methods are spread over the files of this directory
+// by concern (command line, front end, expressions, statements, encoding,
+// one file per back-end).
+#ifndef ASM_PASSES_H
+#define ASM_PASSES_H
+
+#include <cstdio>
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "asm_arch.h"
+#include "asm_ir.h"
+#include "asm_objects.h"
+#include "asm_utils.h"
+
+class asm_passes {
+ public:
+  // Location shared by scanner, grammar and front end.
+  struct lny_var_type {
+    unsigned int line = 0;
+    std::string file;
+    asm_file* parsed_file = nullptr;
+  };
+  static lny_var_type lny_var;
+
+  unsigned int adr_ctr = 0;
+  asm_ir ir{nullptr};
+  asm_arch arch;
+
+  // Parameter record.
+  bool flag_version = false;
+  bool flag_help = false;
+  bool flag_warn = false;
+  bool flag_xml_dump = false;
+  unsigned int max_addr = 0x17FC;
+  bool case_sens_sym = false;
+  bool c_header_inc = false;
+  bool c_extern_stmt = false;
+  std::string c_output_type;
+  std::string input_file_name;
+  std::string output_file_name;
+  std::string arch_name;
+  std::string output_label;
+  std::string output_format;
+  std::string def_file_name;
+  std::string log_file_name;
+  std::vector<std::string> inc_file_list;
+
+  // --- command line (cmdline.cpp)
+  void reset_cmd_line_param();
+  void parse_cmd_line(int argc, char const** argv, std::string file, unsigned int line);
+  void print_version();
+  void print_usage(char const* program_name);
+
+  // --- front end (frontend.cpp)
+  void run_frontend();
+  FILE* open_src_file(std::string name);
+
+  // --- files of a run (files.cpp)
+  // Identity (device, inode) of every source file the run has read.
+  std::vector<std::pair<unsigned long long, unsigned long long>> source_ids;
+  void note_source(FILE* f);
+  bool is_source_file(std::string const& name);
+  // Fatal when an output of the run would replace one of its sources.
+  void check_output_names();
+  // Deletes the run's output, definitions and log file: regular files only, never a source.
+  void remove_outputs();
+  void remove_output(std::string const& name);
+  // Opens a generated file for binary writing; fatal "Unable to create <what> file '...'." on failure.
+  FILE* create_output(std::string const& name, char const* what);
+  // Flushes and closes it; fatal "Unable to write <what> file '...'." on a write error.
+  void close_output(FILE* f, std::string const& name, char const* what);
+  // Labels of the symbol table, by address, then name: the order of every listing.
+  std::vector<std::pair<std::string, sym_type>> sorted_symbols(bool labels_only);
+
+  // --- expressions (expr.cpp)
+  unsigned int expression_walker(asm_expr* expr, bool& valid, std::string const& file,
+                                 unsigned int line, unsigned int arg_idx, bool reg_allowed,
+                                 bool report_undefined, bool first_pass);
+
+  // --- statements and passes (stmt_walker.cpp)
+  void run_assemble_pass1();
+  void run_assemble_pass2();
+  void stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
+                   bool second_pass);
+  arch_type& sel_arch();
+
+  // --- instruction encoding (encode.cpp)
+  void instr_walker(asm_stmt* stmt, std::string const& file, bool second_pass);
+
+  // --- back-ends (backend_*.cpp)
+  void run_c_backend_pass();
+  void run_c_def_backend_pass();
+  void run_ifs_backend_pass();
+  void run_ifs_def_backend_pass();
+  void run_mif_backend_pass();
+  void run_log_backend_pass();
+  void run_xml_dump_pass();
+  std::string xml_dump_expr_walker(asm_expr* expr);
+  void log_file_walker(FILE* log, asm_file* file, std::unordered_map<std::string, int> include_chain);
+};
+
+#endif

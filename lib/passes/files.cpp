@@ -1,0 +1,83 @@
+// Files of a run: which sources were read, creating, closing and removing outputs.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "asm_passes.h"
+
+typedef std::pair<unsigned long long, unsigned long long> file_id;
+
+// Device and inode of a path or stream; inode 0 means "unknown" (as on Windows).
+static bool id_of_path(std::string const& name, file_id& id) {
+  struct stat st;
+  if (stat(name.c_str(), &st) != 0) return false;
+  id = file_id((unsigned long long)st.st_dev, (unsigned long long)st.st_ino);
+  return id.second != 0;
+}
+
+void asm_passes::note_source(FILE* f) {
+  struct stat st;
+  if (!f || fstat(fileno(f), &st) != 0 || st.st_ino == 0) return;
+  file_id id((unsigned long long)st.st_dev, (unsigned long long)st.st_ino);
+  if (std::find(source_ids.begin(), source_ids.end(), id) == source_ids.end())
+    source_ids.push_back(id);
+}
+
+bool asm_passes::is_source_file(std::string const& name) {
+  if (name.empty()) return false;
+  if (name == input_file_name || ir.file_map.count(name)) return true;
+  file_id id, main_id;
+  if (!id_of_path(name, id)) return false;
+  if (!input_file_name.empty() && id_of_path(input_file_name, main_id) && main_id == id) return true;
+  return std::find(source_ids.begin(), source_ids.end(), id) != source_ids.end();
+}
+
+void asm_passes::check_output_names() {
+  std::vector<std::string> names{output_file_name, def_file_name, log_file_name};
+  if (flag_xml_dump) names.push_back("dump.xml");
+  for (std::string const& n : names)
+    if (is_source_file(n))
+      asm_module::post_msg("Refusing to overwrite source file '" + n + "'.",
+                           asm_module::MLV_FATAL, "", 0);
+}
+
+void asm_passes::remove_output(std::string const& name) {
+  if (name.empty() || is_source_file(name)) return;
+  struct stat st;
+  if (stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return;  // never a device or FIFO
+  remove(name.c_str());
+}
+
+void asm_passes::remove_outputs() {
+  remove_output(output_file_name);
+  remove_output(log_file_name);
+  remove_output(def_file_name);
+}
+
+FILE* asm_passes::create_output(std::string const& name, char const* what) {
+  FILE* f = fopen(name.c_str(), "wb");
+  if (!f)
+    asm_module::post_msg(std::string("Unable to create ") + what + " file '" + name + "'.",
+                         asm_module::MLV_FATAL, "", 0);
+  return f;
+}
+
+void asm_passes::close_output(FILE* f, std::string const& name, char const* what) {
+  bool bad = fflush(f) != 0 || ferror(f);
+  if (fclose(f) != 0) bad = true;
+  if (bad)
+    asm_module::post_msg(std::string("Unable to write ") + what + " file '" + name + "'.",
+                         asm_module::MLV_FATAL, "", 0);
+}
+
+std::vector<std::pair<std::string, sym_type>> asm_passes::sorted_symbols(bool labels_only) {
+  std::vector<std::pair<std::string, sym_type>> v;
+  for (auto const& p : ir.sym_tab)
+    if (!labels_only || p.second.type == STO_LABEL) v.push_back(p);
+  std::sort(v.begin(), v.end(), [](auto const& a, auto const& b) {
+    if (a.second.value != b.second.value) return a.second.value < b.second.value;
+    return a.first < b.first;
+  });
+  return v;
+}

@@ -1,0 +1,2 @@
+#include "asm_arch.h"
+void asm_arch::initilize_arch_zqs24_3() {}
