@@ -28,6 +28,7 @@ class asm_passes {
   static lny_var_type lny_var;
 
   unsigned int adr_ctr = 0;
+  bool adr_wrapped = false;  // the counter ran past 0xFFFFFFFC in this pass
   asm_ir ir{nullptr};
   asm_arch arch;
 
@@ -76,6 +77,9 @@ class asm_passes {
   void close_output(FILE* f, std::string const& name, char const* what);
   // Labels of the symbol table, by address, then name: the order of every listing.
   std::vector<std::pair<std::string, sym_type>> sorted_symbols(bool labels_only);
+  // Labels as first written (the table keys are lower case); -syzqs prints these.
+  std::unordered_map<std::string, std::string> label_spelling;
+  std::string label_name(std::string const& key);
 
   // --- expressions (expr.cpp)
   unsigned int expression_walker(asm_expr* expr, bool& valid, std::string const& file,
@@ -88,6 +92,12 @@ class asm_passes {
   void stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
                    bool second_pass);
   arch_type& sel_arch();
+  void advance_adr_ctr(std::string const& file, unsigned int line, bool check_range);
+  void define_stmt(asm_stmt* s, std::string const& file, bool second_pass);
+  void register_stmt(asm_stmt* s, std::string const& file, bool second_pass);
+  void org_stmt(asm_stmt* s, std::string const& file, bool second_pass);
+  void var_stmt(asm_stmt* s, std::string const& file, bool second_pass);
+  void str_stmt(asm_stmt* s, std::string const& file, bool second_pass);
 
   // --- instruction encoding (encode.cpp)
   void instr_walker(asm_stmt* stmt, std::string const& file, bool second_pass);

@@ -1,2 +1,142 @@
+// The expression evaluator: folds an expression tree to an unsigned 32-bit value.
+//
+// The walk uses an explicit stack, so a chain of a million operators on one
+// line costs heap, not machine stack. Children are finished left before right,
+// which keeps the order of the messages the same as a recursive walk's.
+#include <cmath>
+
 #include "asm_passes.h"
-unsigned int asm_passes::expression_walker(asm_expr*, bool& valid, std::string const&, unsigned int, unsigned int, bool, bool, bool) { valid = false; return 0; }
+
+namespace {
+
+enum expr_op { OP_NUM, OP_IDENT, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD, OP_POW,
+               OP_AND, OP_OR, OP_XOR, OP_NEG, OP_NOT, OP_OTHER };
+
+expr_op op_of(std::string const& opcode) {
+  static char const* const names[] = {"num", "ident", "add", "sub", "mul", "div", "mod",
+                                      "pow", "and", "or", "xor", "neg", "not"};
+  for (int i = 0; i < OP_OTHER; ++i)
+    if (opcode == names[i]) return (expr_op)i;
+  return OP_OTHER;
+}
+
+struct frame {
+  asm_expr* e;
+  expr_op op;
+  int state;  // 0: nothing done, 1: left done, 2: both done
+};
+
+struct value {
+  unsigned int v;
+  bool valid;
+};
+
+}  // namespace
+
+unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::string const& file,
+                                           unsigned int line, unsigned int arg_idx,
+                                           bool reg_allowed, bool report_undefined,
+                                           bool first_pass) {
+  valid = false;
+  std::string const arg = num2str(arg_idx);
+  auto error = [&](std::string const& text) {
+    asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
+  };
+  auto warning = [&](char const* text) {
+    asm_module::post_msg(text, asm_module::MLV_WARNING, file, line);
+  };
+  auto leaf = [&](asm_expr* e, expr_op op) -> value {
+    if (op == OP_NUM) {
+      try {
+        return {e->parse_num(), true};
+      } catch (std::string const& why) {
+        error("Argument " + arg + ": " + why);
+        return {0, false};
+      }
+    }
+    if (op != OP_IDENT) return {0, false};
+    auto it = ir.sym_tab.find(tolower(e->data));
+    if (it == ir.sym_tab.end()) {
+      if (report_undefined)
+        error("Found undefined symbol '" + toupper(e->data) + "' in argument " + arg + ".");
+      return {0, false};
+    }
+    sym_type const& s = it->second;
+    if ((s.type == STO_REG || s.type == STO_USER_REG) && !reg_allowed) {
+      error("Register symbol '" + toupper(e->data) +
+            "' cannot be used as variable expressions in argument " + arg + ".");
+      return {0, false};
+    }
+    return {s.value, s.assignable};
+  };
+
+  std::vector<frame> stack;
+  std::vector<value> values;
+  if (!expr) return 0;
+  stack.push_back({expr, op_of(expr->opcode), 0});
+  while (!stack.empty()) {
+    frame& f = stack.back();
+    asm_expr* e = f.e;
+    expr_op op = f.op;
+    bool unary = op == OP_NEG || op == OP_NOT;
+    bool binary = op >= OP_ADD && op <= OP_XOR;
+    if (!unary && !binary) {
+      values.push_back(leaf(e, op));
+      stack.pop_back();
+      continue;
+    }
+    asm_expr* next = nullptr;
+    if (f.state == 0) next = e->left;
+    else if (f.state == 1 && binary) next = e->right;
+    if (f.state == 0 || (f.state == 1 && binary)) {
+      f.state++;
+      if (next) stack.push_back({next, op_of(next->opcode), 0});
+      else values.push_back({0, false});
+      continue;
+    }
+    stack.pop_back();
+    if (unary) {
+      value& a = values.back();
+      a.v = op == OP_NEG ? 0u - a.v : ~a.v;
+      continue;
+    }
+    value r = values.back();
+    values.pop_back();
+    value& l = values.back();
+    unsigned long long L = l.v, R = r.v, res = 0;
+    switch (op) {
+      case OP_ADD:
+        res = L + R;
+        if (res > 0xFFFFFFFFull && first_pass) warning("Addition operator causes unsigned 32-bit overflow.");
+        break;
+      case OP_SUB:
+        res = L - R;
+        if (L < R && !first_pass) warning("Subtratcion operator causes unsigned 32-bit underflow.");
+        break;
+      case OP_MUL:
+        res = L * R;
+        if (res > 0xFFFFFFFFull && first_pass) warning("Multiplication operator causes unsigned 32-bit overflow.");
+        break;
+      case OP_DIV:
+      case OP_MOD:
+        if (R == 0) error("Division by zero in argument " + arg + ".");
+        else res = op == OP_DIV ? L / R : L % R;
+        break;
+      case OP_POW: {
+        double p = std::pow((double)L, (double)R);
+        unsigned long long P = (p >= 18446744073709551616.0 || !(p >= 0)) ? 0 : (unsigned long long)p;
+        if ((P == 0 || P > 0xFFFFFFFFull) && first_pass) warning("Power operator causes unsigned 32-bit overflow.");
+        res = P;
+        break;
+      }
+      case OP_AND: res = L & R; break;
+      case OP_OR: res = L | R; break;
+      case OP_XOR: res = L ^ R; break;
+      default: break;
+    }
+    l.v = (unsigned int)res;
+    l.valid = l.valid && r.valid;
+  }
+  valid = values.back().valid;
+  return values.back().v;
+}

@@ -81,3 +81,8 @@ std::vector<std::pair<std::string, sym_type>> asm_passes::sorted_symbols(bool la
   });
   return v;
 }
+
+std::string asm_passes::label_name(std::string const& key) {
+  auto it = label_spelling.find(key);
+  return it == label_spelling.end() ? key : it->second;
+}

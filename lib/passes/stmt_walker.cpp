@@ -1,5 +1,194 @@
+// The two assembly passes and the statement walker with every directive.
 #include "asm_passes.h"
-void asm_passes::run_assemble_pass1() {}
-void asm_passes::run_assemble_pass2() {}
-void asm_passes::stmt_walker(asm_file*, std::unordered_map<std::string, int>, bool) {}
-arch_type& asm_passes::sel_arch() { return asm_arch::arch_map[arch_name]; }
+
+static void post_error(std::string const& text, std::string const& file, unsigned int line) {
+  asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
+}
+
+arch_type& asm_passes::sel_arch() { return asm_arch::arch_map.at(arch_name); }
+
+void asm_passes::run_assemble_pass1() {
+  adr_ctr = 0;
+  adr_wrapped = false;
+  for (auto const& s : sel_arch().sym_map) ir.sym_tab[s.first] = s.second;
+  if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, false);
+  if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
+}
+
+void asm_passes::run_assemble_pass2() {
+  adr_ctr = 0;
+  adr_wrapped = false;
+  std::unordered_map<std::string, sym_type> table(sel_arch().sym_map.begin(), sel_arch().sym_map.end());
+  for (auto const& s : ir.sym_tab)
+    if (s.second.type == STO_LABEL) table[s.first] = s.second;
+  ir.sym_tab.swap(table);
+  if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, true);
+  if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
+}
+
+// One word placed: the range check (when asked for), then the counter moves on.
+// A counter that runs past the top of the address space stays "out of range".
+void asm_passes::advance_adr_ctr(std::string const& file, unsigned int line, bool check_range) {
+  if (check_range && (adr_wrapped || adr_ctr > max_addr))
+    post_error("Address counter exceeds address range.", file, line);
+  adr_ctr += 4;
+  if (adr_ctr == 0) adr_wrapped = true;
+}
+
+void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
+                             bool second_pass) {
+  std::string const& name = file->name;
+  include_chain[name] = 0;
+  for (asm_stmt* s : *file->stmts) {
+    std::string const& op = s->opcode;
+    if (op == ".include") {
+      std::string const& inc = (*s->args)[0]->data;
+      if (include_chain.count(inc)) {
+        post_error("Detected recursive inluding of file '" + inc + "'.", name, s->line);
+      } else {
+        auto it = ir.file_map.find(inc);
+        if (it != ir.file_map.end()) stmt_walker(it->second, include_chain, second_pass);
+      }
+    } else if (op == ".cmdline") {
+      // applied by the front end
+    } else if (op == ".define") {
+      define_stmt(s, name, second_pass);
+    } else if (op == ".register") {
+      register_stmt(s, name, second_pass);
+    } else if (op == ".org") {
+      org_stmt(s, name, second_pass);
+    } else if (op == ".label") {
+      if (second_pass) continue;
+      std::string const& label = (*s->args)[0]->data;
+      std::string key = tolower(label);
+      if (ir.sym_tab.count(key)) post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
+      else {
+        ir.sym_tab[key] = sym_type{adr_ctr, STO_LABEL, true};
+        label_spelling[key] = label;
+      }
+    } else if (op == ".var") {
+      var_stmt(s, name, second_pass);
+    } else if (op == ".str") {
+      str_stmt(s, name, second_pass);
+    } else {
+      instr_walker(s, name, second_pass);
+    }
+  }
+}
+
+void asm_passes::define_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  std::string const& sym = (*s->args)[0]->data;
+  std::string key = tolower(sym), upper = toupper(sym);
+  bool valid;
+  unsigned int v = expression_walker((*s->args)[1], valid, file, s->line, 2, false, second_pass, !second_pass);
+  auto it = ir.sym_tab.find(key);
+  if (it != ir.sym_tab.end() && it->second.type != STO_VAR) {
+    post_error("Symbol '" + upper + "' already defined as register, label, or user defined register.", file, s->line);
+  } else {
+    if (it != ir.sym_tab.end() && !second_pass)
+      asm_module::post_msg("Overwriting previous value of variable '" + upper + "'.",
+                           asm_module::MLV_WARNING, file, s->line);
+    ir.sym_tab[key] = sym_type{v, STO_VAR, valid};
+  }
+  if (second_pass && !valid)
+    post_error("Expression for variable '" + upper + "' cannot be evaluated during second assembling pass.", file, s->line);
+}
+
+void asm_passes::register_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  std::string const& sym = (*s->args)[0]->data;
+  std::string key = tolower(sym), upper = toupper(sym);
+  bool valid;
+  unsigned int v = expression_walker((*s->args)[1], valid, file, s->line, 2, true, true, !second_pass);
+  if (ir.sym_tab.count(key)) {
+    post_error("Symbol '" + upper + "' already defined.", file, s->line);
+  } else if (valid) {
+    ir.sym_tab[key] = sym_type{v, STO_USER_REG, true};
+  } else if (!second_pass) {
+    post_error("Expression for register '" + upper + "' cannot be evaluated during first assembling pass.", file, s->line);
+  }
+}
+
+void asm_passes::org_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  bool valid;
+  unsigned int v = expression_walker((*s->args)[0], valid, file, s->line, 1, false, true, !second_pass);
+  if (!valid) {
+    if (!second_pass)
+      post_error("Expression of org directive cannot be devaluated during first assembling pass.", file, s->line);
+  } else if (adr_wrapped || v < adr_ctr) {
+    post_error("Relocation of address counter overwrites previously assembled results.", file, s->line);
+  } else if (v % 4 != 0) {
+    post_error("Address counter relocation is only supported for integer multiples of 4.", file, s->line);
+  } else if (v > max_addr) {
+    post_error("Address counter relocation leaves valid address range.", file, s->line);
+  } else {
+    adr_ctr = v;
+  }
+}
+
+void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  std::vector<asm_expr*> const& args = *s->args;
+  if (args.size() != 1 && args.size() != 2) {
+    post_error("Variable directive requires 1 or 2 arguments.", file, s->line);
+    return;
+  }
+  unsigned int const iw = sel_arch().instr_width;
+  bool valid;
+  unsigned int v = expression_walker(args[0], valid, file, s->line, 1, false, second_pass, !second_pass);
+  if (second_pass && !valid)
+    post_error("First expression of variable directive cannot be devaluated during second assembling pass.", file, s->line);
+  unsigned int w = iw;
+  if (args.size() == 2) {
+    w = expression_walker(args[1], valid, file, s->line, 2, false, second_pass, !second_pass);
+    if (second_pass && !valid)
+      post_error("Second expression of variable directive cannot be devaluated during second assembling pass.", file, s->line);
+  }
+  if (w > iw)
+    post_error("Expression value " + num2str(w) + " of argument 2 must be less than or equal to the instruction width, which is " +
+                   num2str(iw) + ".", file, s->line);
+  if (w <= 31) {
+    int sv = (int)v;
+    bool fits = sv >= 0 ? (unsigned long long)sv <= (1ull << w) - 1
+                        : (long long)sv >= -(1ll << (w == 0 ? 0 : w - 1));
+    // A width of 0 admits only the value 0.
+    if (w == 0) fits = v == 0;
+    if (!fits)
+      post_error("Expression value " + num2hexstr(v) + " of argument 1 cannot be represented with " + num2str(w) + " bits.",
+                 file, s->line);
+  }
+  if (second_pass) {
+    unsigned int word = w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
+    ir.asm_list.emplace_back(adr_ctr, word, file, s->line);
+  }
+  advance_adr_ctr(file, s->line, true);
+}
+
+void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  std::vector<asm_expr*> const& args = *s->args;
+  unsigned int const per_word_max = sel_arch().instr_width / 8;
+  unsigned int k = 1;
+  if (args.size() > 1) {
+    bool valid;
+    k = expression_walker(args[1], valid, file, s->line, 1, false, second_pass, !second_pass);
+    if (second_pass && !valid)
+      post_error("Second expression of string directive cannot be devaluated during second assembling pass.", file, s->line);
+  }
+  if (k == 0 || k > per_word_max) {
+    post_error("Second parameter of string directive must be in the range 1 to " + num2str(per_word_max) + ".", file, s->line);
+    return;
+  }
+  std::string const& text = args[0]->data;
+  size_t const n = text.size() + 1;  // with the zero terminator
+  bool reported = false;
+  for (size_t i = 0; i < n; i += k) {
+    if (second_pass) {
+      unsigned int word = 0;
+      for (size_t j = 0; j < k && i + j < text.size(); ++j)
+        word |= (unsigned int)(unsigned char)text[i + j] << (8 * j);
+      ir.asm_list.emplace_back(adr_ctr, word, file, s->line);
+    }
+    // Each string reports an address overflow once, however many words run over.
+    bool over = adr_wrapped || adr_ctr > max_addr;
+    advance_adr_ctr(file, s->line, over && !reported);
+    reported = reported || over;
+  }
+}
