@@ -56,7 +56,7 @@ class cell_reader {
       : arch_(arch), row_(row), p_(text) {}
 
   [[noreturn]] void fault(std::string const& what) const {
-    table_fault(arch_, row_, what + " at \"" + p_ + "\"");
+    table_fault(arch_, row_, what + (*p_ ? " at \"" + std::string(p_) + "\"" : " at its end"));
   }
   bool at_end() const { return *p_ == '\0'; }
   bool peek(char c) const { return *p_ == c; }
@@ -99,8 +99,8 @@ class cell_reader {
   }
 
  private:
-  std::string const& arch_;
-  std::string const& row_;
+  std::string arch_;
+  std::string row_;
   char const* p_;
 };
 
