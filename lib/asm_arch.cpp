@@ -104,13 +104,12 @@ class cell_reader {
   char const* p_;
 };
 
+unsigned int selector_mask(unsigned int hi, unsigned int lo);
+
 // Mask of the code bits covered by a template's slices.
 unsigned int field_mask(arg_type const& a) {
   unsigned int m = 0;
-  for (size_t k = 0; k < a.lo_idx.size(); ++k) {
-    unsigned int w = a.hi_idx[k] - a.lo_idx[k] + 1;
-    m |= (unsigned int)(((w >= 32) ? 0xFFFFFFFFull : ((1ull << w) - 1)) << a.lo_idx[k]);
-  }
+  for (size_t k = 0; k < a.lo_idx.size(); ++k) m |= selector_mask(a.hi_idx[k], a.lo_idx[k]);
   return m;
 }
 
@@ -131,6 +130,7 @@ void read_slices(cell_reader& r, arg_type& a) {
     unsigned int hi = r.number(), lo = hi;
     if (r.accept(":")) lo = r.number();
     if (hi > 31 || lo > hi) r.fault("bad bit slice");
+    if (field_mask(a) & selector_mask(hi, lo)) r.fault("bit slices overlap");
     a.hi_idx.push_back(hi);
     a.lo_idx.push_back(lo);
   } while (r.accept(","));
@@ -183,6 +183,8 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
     unsigned int m = field_mask(a);
     if (m & used) r.fault("operand overlaps an earlier operand");
     if (m & row.code) r.fault("base code has bits set inside an operand field");
+    if (arch.instr_width < 32 && (m >> arch.instr_width) != 0)
+      r.fault("operand field above the instruction width");
     used |= m;
     lst.push_back(a);
   }
@@ -195,10 +197,8 @@ unsigned int selector_of(unsigned int code, unsigned int hi, unsigned int lo) {
 }
 
 unsigned int selector_mask(unsigned int hi, unsigned int lo) {
-  arg_type a;
-  a.hi_idx = {hi};
-  a.lo_idx = {lo};
-  return field_mask(a);
+  unsigned int w = hi - lo + 1;
+  return (unsigned int)(((w >= 32) ? 0xFFFFFFFFull : ((1ull << w) - 1)) << lo);
 }
 
 disasm_tree_type* new_inner(unsigned int hi, unsigned int lo) {
@@ -246,6 +246,8 @@ void asm_arch::register_arch(arch_head_type const& head, arch_regset_row const* 
   for (size_t i = 0; i < n_instrs; ++i) {
     arch_instr_row const& row = instrs[i];
     cell_reader(name, row.mnemonic, row.mnemonic).name();
+    if (arch.instr_width < 32 && (row.code >> arch.instr_width) != 0)
+      table_fault(name, row.mnemonic, "code above the instruction width");
     if (arch.instr_map.count(row.mnemonic)) table_fault(name, row.mnemonic, "instruction listed twice");
     instr_type ins;
     ins.code = row.code;

@@ -235,6 +235,13 @@ TEST(ArchRegistryDeathTest, MalformedRowsAbort) {
   EXPECT_DEATH(register_one("", 0x10000000, {2, -1, "op"}), "code does not match the root selector");
   EXPECT_DEATH(register_one("0x0..0xF [31:28]", 0x00000000, {0, -1, "op"}), "operand covers selector bits");
   EXPECT_DEATH(register_one("", 0x10000000, {16, -1, "op"}), "selector value does not fit");
+  EXPECT_DEATH(register_one("oreg[27:24,25]", 0x10000000, leaf), "bit slices overlap");
+  arch_head_type const narrow = {"bad-narrow", 1, 16, 25, 24, 20, 11, 10};
+  arch_instr_row const high_code[] = {{"op", 0x02100000, "", false}};
+  arch_instr_row const high_field[] = {{"op", 0x00100000, "0x0..0xF [25:22]", false}};
+  arch_tree_row const leaf1[] = {{1, -1, "op"}};
+  EXPECT_DEATH(asm_arch::register_arch(narrow, bad_regs, high_code, leaf1), "code above the instruction width");
+  EXPECT_DEATH(asm_arch::register_arch(narrow, bad_regs, high_field, leaf1), "operand field above the instruction width");
   arch_regset_row const dup[] = {{"oreg", "r0=0 r1=0"}};
   arch_instr_row const none[] = {{"nop", 0, "", false}};
   arch_tree_row const nop_leaf[] = {{0, -1, "nop"}};
