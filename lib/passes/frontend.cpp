@@ -1,4 +1,169 @@
+// Front end: parses the main file and every included file, breadth first and
+// each once, and applies a .cmdline directive at the top of the main file.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#define getcwd _getcwd
+#else
+#include <unistd.h>
+#endif
+
 #include "asm_passes.h"
 #include "parser_iface.h"
-void asm_passes::run_frontend() {}
-FILE* asm_passes::open_src_file(std::string name) { return fopen(name.c_str(), "rb"); }
+
+asm_passes::lny_var_type asm_passes::lny_var;
+
+namespace {
+
+// A file still to parse, with the position of the .include that asked for it.
+struct queued_file {
+  std::string name;
+  std::string from_file;
+  unsigned int from_line;
+};
+
+// Closes the source and releases the scanner however the parse ends.
+struct parse_guard {
+  FILE* f;
+  explicit parse_guard(FILE* f) : f(f) { scanner_begin(f); }
+  ~parse_guard() {
+    scanner_end();
+    fclose(f);
+  }
+};
+
+// The process's current directory, or an empty string when it is unknown.
+std::string current_dir() {
+  std::vector<char> buf(256);
+  while (buf.size() <= (1u << 20)) {
+    if (getcwd(buf.data(), (int)buf.size())) return buf.data();
+    if (errno != ERANGE) break;
+    buf.resize(buf.size() * 2);
+  }
+  return "";
+}
+
+// Opens a regular file (or anything readable that is not a directory).
+FILE* open_readable(std::string const& path) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return nullptr;
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    fclose(f);
+    return nullptr;
+  }
+  return f;
+}
+
+void fatal(std::string const& text, std::string const& file, unsigned int line) {
+  asm_module::post_msg(text, asm_module::MLV_FATAL, file, line);
+}
+
+// Hands the words of a .cmdline directive to the option parser.
+void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool allowed) {
+  if (!allowed)
+    fatal("Command line directive is only allowed as a first statement of the first source file.",
+          file, s->line);
+  std::vector<std::string> const& words = *s->cmdline_args;
+  if (words.size() > 99) fatal("Too many command line arguments.", file, s->line);
+  std::vector<char const*> argv{".cmdline"};
+  for (std::string const& w : words) argv.push_back(w.c_str());
+  p.parse_cmd_line((int)argv.size(), argv.data(), file, s->line);
+  if (p.flag_version)
+    asm_module::post_msg("Option --version is ignored in .cmdline directive.",
+                         asm_module::MLV_WARNING, file, s->line);
+  if (p.flag_help)
+    asm_module::post_msg("Option --help is ignored in .cmdline directive.",
+                         asm_module::MLV_WARNING, file, s->line);
+}
+
+// Records every file that the .include statements of file name as a source.
+void note_includes(asm_passes& p, asm_file* file) {
+  for (asm_stmt* s : *file->stmts) {
+    if (s->opcode != ".include") continue;
+    if (FILE* f = p.open_src_file((*s->args)[0]->data)) {
+      p.note_source(f);
+      fclose(f);
+    }
+  }
+}
+
+}  // namespace
+
+FILE* asm_passes::open_src_file(std::string name) {
+  if (FILE* f = open_readable(name)) return f;
+  std::string cwd = current_dir();
+  if (!cwd.empty())
+    if (FILE* f = open_readable(cwd + "/" + name)) return f;
+  for (std::string const& dir : inc_file_list)
+    if (FILE* f = open_readable(dir + "/" + name)) return f;
+  return nullptr;
+}
+
+void asm_passes::run_frontend() {
+  std::deque<queued_file> queue{{input_file_name, "", 0}};
+  std::unordered_set<std::string> queued{input_file_name};
+  bool first_file = true;
+
+  while (!queue.empty()) {
+    queued_file cur = queue.front();
+    queue.pop_front();
+    lny_var.line = 0;
+    lny_var.file = cur.name;
+    lny_var.parsed_file = nullptr;
+
+    FILE* f = open_src_file(cur.name);
+    if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
+    note_source(f);
+    bool read_error;
+    {
+      parse_guard guard(f);
+      yyparse();
+      read_error = ferror(f) != 0;
+    }
+    asm_file* parsed = lny_var.parsed_file;
+    if (read_error) {
+      delete_file(parsed);
+      lny_var.parsed_file = nullptr;
+      fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
+    }
+
+    if (parsed) {
+      ir.file_list->push_back(parsed);
+      ir.file_map[cur.name] = parsed;
+      try {
+        unsigned int index = 0;
+        for (asm_stmt* s : *parsed->stmts) {
+          ++index;
+          if (s->opcode == ".include") {
+            std::string const& inc = (*s->args)[0]->data;
+            if (!queued.insert(inc).second) continue;
+            FILE* test = open_src_file(inc);
+            if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line);
+            note_source(test);
+            fclose(test);
+            queue.push_back({inc, cur.name, s->line});
+          } else if (s->opcode == ".cmdline") {
+            apply_cmdline(*this, s, cur.name, first_file && index == 1);
+          }
+        }
+      } catch (...) {
+        // The run ends here: make every file this one includes count as a
+        // source, so that removing the run's outputs cannot hit one of them.
+        note_includes(*this, parsed);
+        throw;
+      }
+    }
+    first_file = false;
+  }
+  if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
+}
+

@@ -1,8 +1,223 @@
-%{
+/* Grammar of one source file: builds the statement list with its expression
+ * trees and hands the finished asm_file over through asm_passes::lny_var.
+ * There is no error recovery: the first syntax error ends the file's parse,
+ * and the destructors below free everything built so far. */
+
+%code requires {
+#include <list>
+#include <string>
+#include <vector>
+
+#include "asm_objects.h"
+}
+
+%code {
 #include "asm_passes.h"
 #include "parser_iface.h"
-%}
+
+/* The parse stack starts small and may grow to 10000 entries; deeper nesting
+ * ends the parse with "memory exhausted". */
+#define YYINITDEPTH 200
+#define YYMAXDEPTH 10000
+
+namespace {
+
+asm_passes::lny_var_type& lny = asm_passes::lny_var;
+
+/* Gives a statement the current line and appends it. */
+void append(std::list<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
+  stmt->line = line;
+  list->push_back(stmt);
+}
+
+/* A .cmdline directive is reduced before its line end is counted. */
+asm_stmt* cmdline_stmt(std::vector<std::string>* words) {
+  asm_stmt* s = new asm_stmt(".cmdline", nullptr, words);
+  s->line = lny.line + 1;
+  return s;
+}
+
+asm_stmt* stmt2(char const* opcode, asm_expr* a, asm_expr* b) {
+  std::vector<asm_expr*>* args = new std::vector<asm_expr*>{a};
+  if (b) args->push_back(b);
+  return new asm_stmt(opcode, args, nullptr);
+}
+
+asm_expr* op(char const* opcode, asm_expr* left, asm_expr* right) {
+  return new asm_expr(opcode, left, right);
+}
+
+void free_stmt_list(std::list<asm_stmt*>* list) {
+  if (!list) return;
+  for (asm_stmt* s : *list) delete_stmt(s);
+  delete list;
+}
+
+void free_expr_vector(std::vector<asm_expr*>* v) {
+  if (!v) return;
+  for (asm_expr* e : *v) delete_expr_tree(e);
+  delete v;
+}
+
+}  // namespace
+}
+
+%union {
+  asm_expr* expr;
+  asm_stmt* stmt;
+  std::list<asm_stmt*>* stmts;
+  std::vector<asm_expr*>* exprs;
+  std::vector<std::string>* words;
+}
+
+%token <expr> TK_IDENT
+%token <expr> TK_NUM
+%token <expr> TK_STRING
+%token TK_EOL
+%token TK_DEFINE
+%token TK_SET
+%token TK_REGISTER
+%token TK_ORG
+%token TK_INCLUDE
+%token TK_VARIABLE
+%token TK_STR_VAR
 %token TK_EOF
+%token TK_ERROR
+%token TK_POW
+%token <words> TK_CMDLINE
+
+%left '|'
+%left '^'
+%left '&'
+%left '+' '-'
+%left '*' '/' '%'
+/* Unary plus and minus (right-associative prefix operators: only their level matters). */
+%precedence UPLUS UMINUS
+%right TK_POW
+%precedence '~'
+
+%type <stmts> opt_stmt_list
+%type <stmt> directive memory_directive label instruction
+%type <exprs> opt_arg_list arg_list
+%type <expr> string_expression expression expression_no_uplus_uminus primary_expression
+
+%destructor { delete_expr_tree($$); } <expr>
+%destructor { delete_stmt($$); } <stmt>
+%destructor { free_stmt_list($$); } <stmts>
+%destructor { free_expr_vector($$); } <exprs>
+%destructor { delete $$; } <words>
+
+%expect 0
+
 %%
-file: TK_EOF { YYACCEPT; } ;
+
+file
+  : opt_stmt_list TK_EOF
+      { lny.parsed_file = new asm_file(lny.file, $1); YYACCEPT; }
+  ;
+
+opt_stmt_list
+  : opt_stmt_list TK_EOL                        { $$ = $1; }
+  | opt_stmt_list TK_EOL directive              { $$ = $1; append($$, $3, lny.line); }
+  | opt_stmt_list TK_EOL TK_CMDLINE             { $$ = $1; $$->push_back(cmdline_stmt($3)); }
+  | opt_stmt_list TK_EOL instruction            { $$ = $1; append($$, $3, lny.line); }
+  | opt_stmt_list TK_EOL label instruction      { $$ = $1; append($$, $3, lny.line); append($$, $4, lny.line); }
+  | opt_stmt_list TK_EOL memory_directive       { $$ = $1; append($$, $3, lny.line); }
+  | opt_stmt_list TK_EOL label memory_directive { $$ = $1; append($$, $3, lny.line); append($$, $4, lny.line); }
+  | directive                  { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
+  | TK_CMDLINE                 { $$ = new std::list<asm_stmt*>; $$->push_back(cmdline_stmt($1)); }
+  | instruction                { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
+  | label instruction          { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
+  | memory_directive           { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
+  | label memory_directive     { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
+  | %empty                     { $$ = new std::list<asm_stmt*>; }
+  ;
+
+directive
+  : TK_DEFINE TK_IDENT expression                 { $$ = stmt2(".define", $2, $3); }
+  | TK_SET TK_IDENT opt_delimiter expression      { $$ = stmt2(".define", $2, $4); }
+  | TK_REGISTER TK_IDENT expression               { $$ = stmt2(".register", $2, $3); }
+  | TK_INCLUDE string_expression                  { $$ = stmt2(".include", $2, nullptr); }
+  | TK_ORG expression                             { $$ = stmt2(".org", $2, nullptr); }
+  | label                                         { $$ = $1; }
+  ;
+
+memory_directive
+  : TK_VARIABLE opt_arg_list                      { $$ = new asm_stmt(".var", $2, nullptr); }
+  | TK_STR_VAR string_expression                  { $$ = stmt2(".str", $2, nullptr); }
+  | TK_STR_VAR string_expression expression       { $$ = stmt2(".str", $2, $3); }
+  | TK_STR_VAR string_expression ',' expression   { $$ = stmt2(".str", $2, $4); }
+  ;
+
+label
+  : TK_IDENT ':'                                  { $$ = stmt2(".label", $1, nullptr); }
+  ;
+
+instruction
+  : TK_IDENT opt_arg_list
+      { $$ = new asm_stmt($1->data, $2, nullptr); delete_expr_tree($1); }
+  ;
+
+opt_arg_list
+  : arg_list                                      { $$ = $1; }
+  | %empty                                        { $$ = new std::vector<asm_expr*>; }
+  ;
+
+arg_list
+  : expression                                    { $$ = new std::vector<asm_expr*>{$1}; }
+  | arg_list expression_no_uplus_uminus           { $$ = $1; $$->push_back($2); }
+  | arg_list ',' expression                       { $$ = $1; $$->push_back($3); }
+  ;
+
+opt_delimiter
+  : %empty
+  | ','
+  ;
+
+string_expression
+  : TK_STRING                                     { $$ = $1; }
+  | string_expression '+' TK_STRING
+      { $$ = $1; $$->data += $3->data; delete_expr_tree($3); }
+  ;
+
+expression_no_uplus_uminus
+  : primary_expression '|' expression             { $$ = op("or", $1, $3); }
+  | primary_expression '^' expression             { $$ = op("xor", $1, $3); }
+  | primary_expression '&' expression             { $$ = op("and", $1, $3); }
+  | primary_expression '+' expression             { $$ = op("add", $1, $3); }
+  | primary_expression '-' expression             { $$ = op("sub", $1, $3); }
+  | primary_expression '*' expression             { $$ = op("mul", $1, $3); }
+  | primary_expression '/' expression             { $$ = op("div", $1, $3); }
+  | primary_expression '%' expression             { $$ = op("mod", $1, $3); }
+  | primary_expression TK_POW expression          { $$ = op("pow", $1, $3); }
+  | '~' primary_expression                        { $$ = op("not", $2, nullptr); }
+  | primary_expression                            { $$ = $1; }
+  ;
+
+expression
+  : expression '|' expression                     { $$ = op("or", $1, $3); }
+  | expression '^' expression                     { $$ = op("xor", $1, $3); }
+  | expression '&' expression                     { $$ = op("and", $1, $3); }
+  | expression '+' expression                     { $$ = op("add", $1, $3); }
+  | expression '-' expression                     { $$ = op("sub", $1, $3); }
+  | expression '*' expression                     { $$ = op("mul", $1, $3); }
+  | expression '/' expression                     { $$ = op("div", $1, $3); }
+  | expression '%' expression                     { $$ = op("mod", $1, $3); }
+  | '-' expression %prec UMINUS                   { $$ = op("neg", $2, nullptr); }
+  | '+' expression %prec UPLUS                    { $$ = $2; }
+  | expression TK_POW expression                  { $$ = op("pow", $1, $3); }
+  | '~' expression                                { $$ = op("not", $2, nullptr); }
+  | primary_expression                            { $$ = $1; }
+  ;
+
+primary_expression
+  : TK_IDENT                                      { $$ = $1; }
+  | TK_NUM                                        { $$ = $1; }
+  | '(' expression ')'                            { $$ = $2; }
+  ;
+
 %%
+
+void yyerror(char const* text) {
+  asm_module::post_msg(text, asm_module::MLV_ERROR, lny.file, lny.line + 1);
+}
