@@ -110,8 +110,11 @@ class asm_passes {
   void run_mif_backend_pass();
   void run_log_backend_pass();
   void run_xml_dump_pass();
-  std::string xml_dump_expr_walker(asm_expr* expr);
-  void log_file_walker(FILE* log, asm_file* file, std::unordered_map<std::string, int> include_chain);
+  // Writes one expression tree at the given indentation, without recursion.
+  void xml_dump_expr_walker(FILE* out, asm_expr* expr, std::string const& indent);
+  // Lists one source file from asm_list[rec] on; returns the first record it did not list.
+  size_t log_file_walker(FILE* log, size_t rec, asm_file* file,
+                         std::unordered_map<std::string, int> include_chain);
 };
 
 #endif
