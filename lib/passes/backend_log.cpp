@@ -54,16 +54,28 @@ std::vector<unsigned int> pack_str(std::string const& s, unsigned int k) {
 
 std::string const rule_line = "     --------------+--------------------------------+----------";
 
-// How many records from asm_list[rec] on a .str of text s at (file, line) produced. Counting
-// every following record of that line would also take the words of the same file included
-// again right after it, so the words are matched against the packing first (longest match).
-size_t str_word_count(std::vector<asm_record> const& list, size_t rec, std::string const& s,
-                      std::string const& file, unsigned int line, unsigned int max_k) {
+// How many records from asm_list[rec] on a .str statement produced. Counting every following
+// record of its file and line would also take the words of the same file included again
+// right after it. A literal character count gives the number exactly; otherwise the words
+// are matched against the packing for each possible count (longest match).
+size_t str_word_count(std::vector<asm_record> const& list, size_t rec, asm_stmt const* stmt,
+                      std::string const& file, unsigned int max_k) {
+  std::string const s = stmt->args->empty() ? std::string() : (*stmt->args)[0]->data;
   size_t same = 0;
-  while (rec + same < list.size() && list[rec + same].file == file && list[rec + same].line == line)
+  while (rec + same < list.size() && list[rec + same].file == file && list[rec + same].line == stmt->line)
     ++same;
+  unsigned int k_lo = 1, k_hi = max_k;
+  if (stmt->args->size() < 2) {
+    k_hi = 1;
+  } else if ((*stmt->args)[1]->opcode == "num") {
+    try {
+      unsigned int k = (*stmt->args)[1]->parse_num();
+      if (k >= 1 && k <= max_k) k_lo = k_hi = k;
+    } catch (std::string const&) {
+    }
+  }
   size_t best = 0;
-  for (unsigned int k = 1; k <= max_k; ++k) {
+  for (unsigned int k = k_lo; k <= k_hi; ++k) {
     std::vector<unsigned int> w = pack_str(s, k);
     if (w.size() > same || w.size() <= best) continue;
     bool match = true;
@@ -126,10 +138,7 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
       fprintf(log, " [0x%08X] = 0x%08X |  %4u: ", list[rec].address, list[rec].code, cur_line);
       write_text(log, text, eol);
       size_t words = 1;
-      if (op == ".str") {
-        std::string const s = stmt->args->empty() ? std::string() : (*stmt->args)[0]->data;
-        words = str_word_count(list, rec, s, file->name, cur_line, sel_arch().instr_width / 8);
-      }
+      if (op == ".str") words = str_word_count(list, rec, stmt, file->name, sel_arch().instr_width / 8);
       for (size_t i = 1; i < words; ++i)
         fprintf(log, " [0x%08X] = 0x%08X |" ASM_EOL, list[rec + i].address, list[rec + i].code);
       rec += words;
