@@ -4,9 +4,10 @@
 namespace {
 
 // Code offset and size in bytes of the assembled words.
-void code_span(std::vector<asm_record> const& list, unsigned int& first, unsigned int& size) {
+// 64 bits: a word at the top of the address space makes the size 2^32.
+void code_span(std::vector<asm_record> const& list, unsigned int& first, unsigned long long& size) {
   first = list.empty() ? 0 : list.front().address;
-  size = list.empty() ? 0 : list.back().address + 4 - first;
+  size = list.empty() ? 0 : list.back().address + 4ull - first;
 }
 
 void write_c_head(FILE* f, std::string const& arch) {
@@ -21,12 +22,13 @@ void write_c_head(FILE* f, std::string const& arch) {
 void asm_passes::run_c_backend_pass() {
   FILE* f = create_output(output_file_name, "output");
   std::vector<asm_record> const& list = ir.asm_list;
-  unsigned int first, size;
+  unsigned int first;
+  unsigned long long size;
   code_span(list, first, size);
   write_c_head(f, arch_name);
   if (c_header_inc && !def_file_name.empty())
     fprintf(f, "#include \"%s\"" ASM_EOL ASM_EOL, def_file_name.c_str());
-  fprintf(f, "%s %s[%d] = { " ASM_EOL, c_output_type.c_str(), output_label.c_str(), (int)(size / 4));
+  fprintf(f, "%s %s[%llu] = { " ASM_EOL, c_output_type.c_str(), output_label.c_str(), size / 4);
   for (size_t i = 0; i < list.size(); ++i) {
     if (i + 1 == list.size()) {
       fprintf(f, "    0x%08X" ASM_EOL, list[i].code);
@@ -43,7 +45,8 @@ void asm_passes::run_c_backend_pass() {
 
 void asm_passes::run_c_def_backend_pass() {
   FILE* f = create_output(def_file_name, "definition");
-  unsigned int first, size;
+  unsigned int first;
+  unsigned long long size;
   code_span(ir.asm_list, first, size);
   auto name_case = [&](std::string const& s) { return case_sens_sym ? s : toupper(s); };
   std::string const guard = name_case(string2ident(stripfilename(def_file_name)));
@@ -53,16 +56,16 @@ void asm_passes::run_c_def_backend_pass() {
   fprintf(f, "#ifndef %s_" ASM_EOL, guard.c_str());
   fprintf(f, "#define %s_" ASM_EOL ASM_EOL, guard.c_str());
   if (c_extern_stmt)
-    fprintf(f, "extern %s %s[%d];" ASM_EOL ASM_EOL, c_output_type.c_str(), label, (int)(size / 4));
-  fprintf(f, "#define OFFSET_%s     (%4d) /* byte address offset for assembled code in array C-array '%s' */" ASM_EOL,
-          lbl.c_str(), (int)first, label);
-  fprintf(f, "#define SIZE_%s       (%4d) /* code size in bytes of assembled code in C-array '%s' */" ASM_EOL ASM_EOL,
-          lbl.c_str(), (int)size, label);
+    fprintf(f, "extern %s %s[%llu];" ASM_EOL ASM_EOL, c_output_type.c_str(), label, size / 4);
+  fprintf(f, "#define OFFSET_%s     (%4u) /* byte address offset for assembled code in array C-array '%s' */" ASM_EOL,
+          lbl.c_str(), first, label);
+  fprintf(f, "#define SIZE_%s       (%4llu) /* code size in bytes of assembled code in C-array '%s' */" ASM_EOL ASM_EOL,
+          lbl.c_str(), size, label);
   for (auto const& s : sorted_symbols(true)) {
     std::string const sym = case_sens_sym ? label_name(s.first) : toupper(s.first);
     std::string const pad(s.first.size() < 20 ? 20 - s.first.size() : 1, ' ');
-    fprintf(f, "#define LABEL_%s_%s  %s    (%4d) /* Index into C-array '%s' for assembler label '%s' */" ASM_EOL,
-            lbl.c_str(), sym.c_str(), pad.c_str(), (int)((s.second.value - first) >> 2), label, sym.c_str());
+    fprintf(f, "#define LABEL_%s_%s  %s    (%4u) /* Index into C-array '%s' for assembler label '%s' */" ASM_EOL,
+            lbl.c_str(), sym.c_str(), pad.c_str(), (s.second.value - first) >> 2, label, sym.c_str());
   }
   fputs(ASM_EOL "#endif" ASM_EOL, f);
   close_output(f, def_file_name, "definition");
