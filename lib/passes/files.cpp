@@ -33,13 +33,20 @@ bool asm_passes::is_source_file(std::string const& name) {
   return std::find(source_ids.begin(), source_ids.end(), id) != source_ids.end();
 }
 
+// Stops the run instead of writing over a source; the refusal is reported once
+// (the failure handler's XML dump may run into the same name again).
+static void refuse_source(std::string const& name) {
+  std::string text = "Refusing to overwrite source file '" + name + "'.";
+  for (asm_module::msg_element const& m : asm_module::msg_lst)
+    if (m.level == asm_module::MLV_FATAL && m.text == text) throw std::string(MSG_FATAL_THROW);
+  asm_module::post_msg(text, asm_module::MLV_FATAL, "", 0);
+}
+
 void asm_passes::check_output_names() {
   std::vector<std::string> names{output_file_name, def_file_name, log_file_name};
   if (flag_xml_dump) names.push_back("dump.xml");
   for (std::string const& n : names)
-    if (is_source_file(n))
-      asm_module::post_msg("Refusing to overwrite source file '" + n + "'.",
-                           asm_module::MLV_FATAL, "", 0);
+    if (is_source_file(n)) refuse_source(n);
 }
 
 void asm_passes::remove_output(std::string const& name) {
@@ -56,6 +63,7 @@ void asm_passes::remove_outputs() {
 }
 
 FILE* asm_passes::create_output(std::string const& name, char const* what) {
+  if (is_source_file(name)) refuse_source(name);
   FILE* f = fopen(name.c_str(), "wb");
   if (!f)
     asm_module::post_msg(std::string("Unable to create ") + what + " file '" + name + "'.",

@@ -421,4 +421,24 @@ TEST_F(FrontEnd, RepeatedParsesAfterFailures) {
   EXPECT_EQ(stmts(), ".label@1 a\nb@1 1\n");
 }
 
+TEST_F(FrontEnd, OutputsNeverReplaceSources) {
+  write("b.inc", "NOP\n");
+  EXPECT_EQ(run(".include \"b.inc\"\n"), "ok");
+  // The included file is known by its identity, whatever name reaches it.
+  std::string other = dir + "/./b.inc";
+  for (int i = 0; i < 2; ++i) {
+    try {
+      p.create_output(other, "log");
+      FAIL() << "created";
+    } catch (std::string const& e) {
+      EXPECT_EQ(e, MSG_FATAL_THROW);
+    }
+  }
+  // Reported once, however often the name comes up.
+  EXPECT_EQ(messages(), "FATAL ERROR> Refusing to overwrite source file './b.inc'.\n");
+  p.log_file_name = other;
+  p.remove_outputs();
+  EXPECT_TRUE(std::filesystem::exists(dir + "/b.inc"));
+}
+
 }  // namespace
