@@ -214,12 +214,6 @@ TEST_F(FrontEnd, SyntaxErrors) {
   }
 }
 
-TEST_F(FrontEnd, ScannerMessagesKeepTheFile) {
-  EXPECT_EQ(run("NOP\n.str \"a\\qb\"\n"), "error");
-  EXPECT_EQ(messages(), "ERROR main.zqs:2> Invalid escape sequence in string.\n");
-  EXPECT_EQ(stmts(), "NOP@1\n.str@2 \"aqb\"\n");
-}
-
 TEST_F(FrontEnd, OneSyntaxErrorPerFileOthersStillParsed) {
   write("b.inc", "X ?\n?\n?");
   write("c.inc", "Y 1\n");
@@ -261,18 +255,6 @@ TEST_F(FrontEnd, IncludeSearchOrder) {
   EXPECT_EQ(p.open_src_file(""), nullptr);
 }
 
-TEST_F(FrontEnd, UnreadableFiles) {
-  EXPECT_EQ(run_only("missing.zqs"), "fatal");
-  EXPECT_EQ(messages(), "FATAL ERROR> Unable to read file 'missing.zqs'.\n");
-  asm_module::clear_msg_list();
-  std::filesystem::create_directories(dir + "/sub.zqs");
-  EXPECT_EQ(run_only("sub.zqs"), "fatal");
-  EXPECT_EQ(messages(), "FATAL ERROR> Unable to read file 'sub.zqs'.\n");
-  asm_module::clear_msg_list();
-  EXPECT_EQ(run("\n\n.include \"nope.inc\"\n"), "fatal");
-  EXPECT_EQ(messages(), "FATAL ERROR main.zqs:3> Unable to read file 'nope.inc'.\n");
-}
-
 TEST_F(FrontEnd, CmdlineDirective) {
   std::filesystem::create_directories(dir + "/inc");
   write("inc/x.inc", "INC\n");
@@ -294,63 +276,6 @@ TEST_F(FrontEnd, CmdlineOnFirstLineAndAtEnd) {
   EXPECT_EQ(stmts(), ".cmdline@1 [-W]\n");
   EXPECT_EQ(run(".cmdline\r\n", "b.zqs"), "ok");
   EXPECT_EQ(stmts(1), ".cmdline@1\n");
-}
-
-TEST_F(FrontEnd, CmdlineIgnoredOptionsWarn) {
-  EXPECT_EQ(run(".cmdline --version -h\nNOP"), "ok");
-  EXPECT_EQ(messages(),
-            "WARNING main.zqs:1> Option --version is ignored in .cmdline directive.\n"
-            "WARNING main.zqs:1> Option --help is ignored in .cmdline directive.\n");
-  EXPECT_TRUE(p.flag_version);
-  EXPECT_TRUE(p.flag_help);
-}
-
-TEST_F(FrontEnd, CmdlineOnlyFirstStatementOfMainFile) {
-  EXPECT_EQ(run("L:\n.cmdline -W"), "fatal");
-  EXPECT_EQ(messages(),
-            "FATAL ERROR main.zqs:2> Command line directive is only allowed as a first "
-            "statement of the first source file.\n");
-  asm_module::clear_msg_list();
-  write("b.inc", ".cmdline -W\n");
-  EXPECT_EQ(run(".include \"b.inc\"", "c.zqs"), "fatal");
-  EXPECT_EQ(messages(),
-            "FATAL ERROR b.inc:1> Command line directive is only allowed as a first "
-            "statement of the first source file.\n");
-  EXPECT_FALSE(p.flag_warn);
-}
-
-TEST_F(FrontEnd, CmdlineWordLimit) {
-  std::string words;
-  for (int i = 0; i < 49; ++i) words += " -I d" + std::to_string(i);
-  EXPECT_EQ(run(".cmdline" + words + " -W"), "ok");  // 99 words
-  EXPECT_EQ(p.inc_file_list.size(), 50u);
-  EXPECT_TRUE(p.flag_warn);
-  p.reset_cmd_line_param();
-  EXPECT_EQ(run(".cmdline" + words + " -W -W", "b.zqs"), "fatal");  // 100 words
-  EXPECT_EQ(messages(), "FATAL ERROR b.zqs:1> Too many command line arguments.\n");
-  EXPECT_FALSE(p.flag_warn);
-  EXPECT_TRUE(p.inc_file_list.empty());
-}
-
-TEST_F(FrontEnd, CmdlineOptionErrorsCarryThePosition) {
-  p.output_file_name = "main.c";  // set by the real command line before
-  EXPECT_EQ(run("\n.cmdline -ofmt mif prog.zqs"), "fatal");
-  EXPECT_EQ(messages(), "FATAL ERROR main.zqs:2> Multiple source files are not supported.\n");
-  EXPECT_EQ(p.output_format, "mif");
-  EXPECT_EQ(p.output_file_name, "main.c");
-}
-
-TEST_F(FrontEnd, CmdlineQuoteErrors) {
-  EXPECT_EQ(run(".cmdline -o \"a b\nNOP"), "error");
-  EXPECT_EQ(messages(),
-            "ERROR main.zqs:1> Detected line break within string of .cmdline directive.\n"
-            "ERROR main.zqs:1> syntax error\n");
-  asm_module::clear_msg_list();
-  EXPECT_EQ(run("\n.cmdline \"-W", "b.zqs"), "error");
-  EXPECT_EQ(messages(),
-            "ERROR b.zqs:2> Detected end of file within string of .cmdline directive.\n"
-            "ERROR b.zqs:2> syntax error\n");
-  EXPECT_FALSE(p.flag_warn);
 }
 
 TEST_F(FrontEnd, OddBytes) {
