@@ -1,0 +1,245 @@
+// The single-instruction interface: disassembly, register names, assembly of
+// one line, and the round trip between them.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <vector>
+
+#include "asm_arch.h"
+#include "asm_objects.h"
+#include "asm_utils.h"
+#include "test_single_support.h"
+
+using single_test::assemble_error;
+using single_test::disassemble_error;
+
+namespace {
+
+// Every test checks that it leaves no temporary file behind.
+class Single : public ::testing::Test {
+ protected:
+  void SetUp() override { before_ = single_test::temp_files(); }
+  void TearDown() override {
+    std::set<std::string> left = single_test::left_behind(before_);
+    EXPECT_TRUE(left.empty()) << "left in /tmp: " << *left.begin();
+  }
+
+ private:
+  std::set<std::string> before_;
+};
+
+// Position prefix of a message about the temporary source file, line 1.
+std::string at_line1(char const* level) {
+  return std::string("^") + level + " /tmp/asm_zqs_[A-Za-z0-9]{6}:1> ";
+}
+
+bool matches(std::string const& text, std::string const& pattern) {
+  return std::regex_search(text, std::regex(pattern));
+}
+
+TEST_F(Single, DisassemblesZqs24_1Words) {
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0x10000005), "MOVL R0, 0x5");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xE3710040), "JBS R3, 0x7, 0x40");
+  // Without arguments the mnemonic keeps its trailing blank.
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0x00000000), "NOP ");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xE0040000), "RET ");
+  // Shared codes name the tree's choice; fields at their top values.
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xA0070000), "MWRL R0, 0x0");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xA0080000), "MWRIL R0, R0");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xE0003FFC), "JMP 0x3FFC");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xB00001FF), "ARD R0, R0, 0x1FF");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xBCC00000), "ARD ZERO, ZERO, 0x0");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0x1FFFFFFF), "MOVL MHB, 0xFFFFFF");
+  EXPECT_EQ(disassemble_single_instr("zqs24-1", 0xFF70FFFF), "WURM MHB, R7, 0xFFFF");
+}
+
+TEST_F(Single, DisassemblerRejections) {
+  EXPECT_EQ(disassemble_error("zqs16-1", 0x02000000),
+            "Invalid instruction code 0x2000000. Bits 25 to 31 must be zero for this architecture.");
+  EXPECT_EQ(disassemble_error("zqs16-1", 0xFFFFFFFF),
+            "Invalid instruction code 0xFFFFFFFF. Bits 25 to 31 must be zero for this architecture.");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xA0090000),
+            "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xD0030000),
+            "Invalid instruction code 0xD0030000. Bad bit slice 16 to 19.");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xB9000000),
+            "Invalid instruction code 0xB9000000. Argument 1 of instruction ARD is not of type AREG");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xB0900000),
+            "Invalid instruction code 0xB0900000. Argument 2 of instruction ARD is not of type AREG");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xB0010018),
+            "Invalid instruction code 0xB0010018. Argument 3 of instruction AWR is out of valid range "
+            "0x0 to 0x17.");
+  EXPECT_EQ(disassemble_error("zqs24-1", 0xC0060019),
+            "Invalid instruction code 0xC0060019. Argument 2 of instruction SHR is out of valid range "
+            "0x0 to 0x18.");
+  EXPECT_EQ(disassemble_error("zqs99", 0), "ASM-ZQS architecture \"zqs99\" is not available.");
+  EXPECT_EQ(disassemble_error("", 0), "ASM-ZQS architecture \"\" is not available.");
+}
+
+TEST_F(Single, RegisterNames) {
+  EXPECT_EQ(get_reg_map_symbol("zqs24-1", 12), "tbu_ts0");
+  EXPECT_EQ(get_reg_map_symbol("zqs24-1", 0), "r0");
+  EXPECT_EQ(get_reg_map_symbol("zqs24-1", 15), "mhb");
+  for (unsigned int a : {16u, 0xFFFFFFFFu}) {
+    try {
+      get_reg_map_symbol("zqs24-1", a);
+      ADD_FAILURE() << a;
+    } catch (std::string const& e) {
+      EXPECT_EQ(e, "Register address " + num2hexstr(a) +
+                       " is unused in target architecture \"zqs24-1\".");
+    }
+  }
+  try {
+    get_reg_map_symbol("ZQS24-1", 0);
+    ADD_FAILURE();
+  } catch (std::string const& e) {
+    EXPECT_EQ(e, "ASM-ZQS architecture \"ZQS24-1\" is not available.");
+  }
+}
+
+TEST_F(Single, LookupsLeaveTheRegistryIntact) {
+  disassemble_error("nope", 0);
+  get_reg_map_symbol("zqs24-1", 12);
+  try {
+    get_reg_map_symbol("nope", 12);
+  } catch (std::string const&) {
+  }
+  EXPECT_EQ(asm_arch::arch_map.size(), 5u);
+  EXPECT_FALSE(asm_arch::arch_map.count("nope"));
+  EXPECT_FALSE(asm_arch::arch_map.at("zqs24-1").rev_reg_map.at("oreg").count(16));
+}
+
+TEST_F(Single, AssemblesOneWord) {
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "nop"), 0u);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "movl r0, 5"), 0x10000005u);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "JBS R3, 7, 0x40"), 0xE3710040u);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "jmp 0x3ffc"), 0xE0003FFCu);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "lit32 0xffffffff"), 0xFFFFFFFFu);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", ".var 0x12345678"), 0x12345678u);
+  EXPECT_EQ(assemble_single_instr("zqs24-1", ".var 1, 2"), 1u);
+  // A label in front of the instruction places no word of its own.
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "here: jmp here"), 0xE0000000u);
+  EXPECT_EQ(asm_module::get_msg_count(asm_module::MLV_WARNING), 0u);
+}
+
+TEST_F(Single, NoWordOrSeveralWordsAreRejected) {
+  std::string const single = "ERROR> Assembly result must evaluate to a single 32-bit data word.";
+  for (char const* line : {"", "   ", "loop:", ".define x 5", ".str \"ab\"", "nop\nnop", ".org 0"})
+    EXPECT_EQ(assemble_error("zqs24-1", line), single) << line;
+}
+
+TEST_F(Single, ErrorsBecomeTheMessageList) {
+  std::string e = assemble_error("zqs24-1", "foo");
+  EXPECT_TRUE(matches(e, at_line1("ERROR") +
+                             "Instruction 'FOO' is not available in selected architecture\\.\n$"))
+      << e;
+  // The list keeps the messages of the last assembly.
+  EXPECT_EQ(asm_module::print_msg_list(), e);
+
+  e = assemble_error("zqs24-1", "add r0");
+  EXPECT_TRUE(matches(e, at_line1("ERROR") + "Instruction 'ADD' expects 2 argument\\(s\\)\\.\n$")) << e;
+
+  e = assemble_error("zqs24-1", "movl r0,,");
+  EXPECT_TRUE(matches(e, at_line1("ERROR") + "syntax error\n$")) << e;
+
+  e = assemble_error("zqs24-1", ".include \"no_such_file.zqs\"");
+  EXPECT_TRUE(matches(e, at_line1("FATAL ERROR") + "Unable to read file 'no_such_file\\.zqs'\\.\n$"))
+      << e;
+
+  // The architecture goes through the option parser.
+  EXPECT_EQ(assemble_error("zqs99", "nop"), "FATAL ERROR> Bad argument of command line option '-arch'.\n");
+  EXPECT_EQ(assemble_error("", "nop"), "FATAL ERROR> Bad argument of command line option '-arch'.\n");
+}
+
+TEST_F(Single, WholeLineReachesTheScanner) {
+  // Bytes after an embedded NUL are not silently dropped.
+  std::string e = assemble_error("zqs24-1", std::string("nop\0movl r0, 1", 15));
+  EXPECT_TRUE(matches(e, at_line1("ERROR") + "syntax error\n$")) << e;
+}
+
+TEST_F(Single, MessagesDoNotLeakIntoTheNextCall) {
+  std::string first = assemble_error("zqs24-1", "foo");
+  ASSERT_FALSE(first.empty());
+  std::string second = assemble_error("zqs24-1", "bar");
+  EXPECT_TRUE(matches(second, at_line1("ERROR") +
+                                  "Instruction 'BAR' is not available in selected architecture\\.\n$"))
+      << second;
+  EXPECT_EQ(assemble_single_instr("zqs24-1", "ret"), 0xE0040000u);
+  EXPECT_EQ(asm_module::print_msg_list(), "");
+  EXPECT_FALSE(asm_module::has_messages());
+  // A fresh temporary file for every call.
+  EXPECT_NE(first.substr(0, 26), second.substr(0, 26));
+}
+
+TEST_F(Single, WarningsDoNotStopTheAssembly) {
+  EXPECT_EQ(assemble_single_instr("zqs24-3", "mwr24 r1, 0x10"), 0xA1070010u);
+  EXPECT_EQ(asm_module::get_msg_count(asm_module::MLV_WARNING), 1u);
+  EXPECT_TRUE(matches(asm_module::print_msg_list(),
+                      at_line1("WARNING") + "Assembling obsolete instruction 'MWR24'\\.\n$"))
+      << asm_module::print_msg_list();
+}
+
+TEST_F(Single, CmdlineDirectiveWritesNothing) {
+  // Options of a .cmdline line are applied, but no back-end runs.
+  EXPECT_EQ(assemble_error("zqs24-1", ".cmdline -W -log single_test.log -o single_test.c"),
+            "ERROR> Assembly result must evaluate to a single 32-bit data word.");
+  EXPECT_NE(access("single_test.log", F_OK), 0);
+  EXPECT_NE(access("single_test.c", F_OK), 0);
+}
+
+// Text -> word -> text -> word for every instruction of the tree, with every
+// operand at its lowest and at its highest value.
+std::vector<std::pair<std::string, unsigned int>> leaves(disasm_tree_type* node) {
+  std::vector<std::pair<std::string, unsigned int>> out;
+  std::vector<disasm_tree_type*> todo{node};
+  while (!todo.empty()) {
+    disasm_tree_type* n = todo.back();
+    todo.pop_back();
+    if (n->children.empty()) out.push_back({n->instr_name, 0});
+    for (auto& c : n->children) todo.push_back(c.second);
+  }
+  return out;
+}
+
+std::string operand_text(arch_type const& a, arg_type const& t, bool high) {
+  if (t.type == ATO_REG) {
+    auto const& set = a.rev_reg_map.at(t.regtype);
+    unsigned int best = high ? 0 : 0xFFFFFFFF;
+    for (auto const& r : set) best = high ? std::max(best, r.first) : std::min(best, r.first);
+    return toupper(set.at(best));
+  }
+  unsigned int v = high ? t.hi_val : t.lo_val;
+  v &= ~((1u << t.shft_val) - 1);  // addresses are word aligned
+  return num2hexstr(v);
+}
+
+TEST_F(Single, RoundTripOfEveryTreeInstruction) {
+  asm_arch registry;
+  for (std::string arch : {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"}) {
+    arch_type const& a = asm_arch::arch_map.at(arch);
+    auto found = leaves(a.disasm_tree);
+    if (arch == "zqs24-1") {
+      // 46 instructions less lit24, lit32 and the two that share a code.
+      EXPECT_EQ(found.size(), 42u);
+    }
+    for (auto const& leaf : found) {
+      std::vector<arg_type> const& args = a.instr_map.at(leaf.first).arg_type_lst;
+      for (bool high : {false, true}) {
+        std::string text = toupper(leaf.first) + " ";
+        for (size_t i = 0; i < args.size(); ++i)
+          text += (i ? ", " : "") + operand_text(a, args[i], high);
+        SCOPED_TRACE(arch + ": " + text);
+        try {
+          unsigned int w1 = assemble_single_instr(arch, text);
+          std::string back = disassemble_single_instr(arch, w1);
+          EXPECT_EQ(back, text);
+          EXPECT_EQ(assemble_single_instr(arch, back), w1);
+        } catch (std::string const& e) {
+          ADD_FAILURE() << e;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

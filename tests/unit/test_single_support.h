@@ -1,0 +1,64 @@
+// Helpers shared by the single-instruction interface tests.
+#ifndef TEST_SINGLE_SUPPORT_H
+#define TEST_SINGLE_SUPPORT_H
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+
+#include "asm_zqs.h"
+
+namespace single_test {
+
+// Names in /tmp that carry the interface's temporary-file prefix.
+inline std::set<std::string> temp_files() {
+  std::set<std::string> names;
+  if (DIR* d = opendir("/tmp")) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.compare(0, 8, "asm_zqs_") == 0) names.insert(n);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+// Files of the prefix that appeared since `before` and stay. Other test
+// processes may run at the same time; their files live only microseconds, so
+// a file still there after a second was left behind.
+inline std::set<std::string> left_behind(std::set<std::string> const& before) {
+  std::set<std::string> left;
+  for (int tries = 0; tries < 10; ++tries) {
+    left.clear();
+    for (std::string const& n : temp_files())
+      if (!before.count(n)) left.insert(n);
+    if (left.empty()) break;
+    usleep(100000);
+  }
+  return left;
+}
+
+// The thrown text of an assembly, or "" when it succeeded.
+inline std::string assemble_error(std::string const& arch, std::string const& line) {
+  try {
+    assemble_single_instr(arch, line);
+  } catch (std::string const& e) {
+    return e;
+  }
+  return "";
+}
+
+inline std::string disassemble_error(std::string const& arch, unsigned int code) {
+  try {
+    disassemble_single_instr(arch, code);
+  } catch (std::string const& e) {
+    return e;
+  }
+  return "";
+}
+
+}  // namespace single_test
+
+#endif
