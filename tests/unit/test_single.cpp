@@ -2,7 +2,7 @@
 // one line, and the round trip between them.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 #include <vector>
 
 #include "asm_arch.h"
@@ -28,13 +28,17 @@ class Single : public ::testing::Test {
   std::set<std::string> before_;
 };
 
-// Position prefix of a message about the temporary source file, line 1.
-std::string at_line1(char const* level) {
-  return std::string("^") + level + " /tmp/asm_zqs_[A-Za-z0-9]{6}:1> ";
-}
-
-bool matches(std::string const& text, std::string const& pattern) {
-  return std::regex_search(text, std::regex(pattern));
+// True when text is the one message LEVEL + " /tmp/asm_zqs_XXXXXX:1> " + message,
+// that is a message about line 1 of a temporary source file.
+bool at_line1(std::string const& text, std::string const& level, std::string const& message) {
+  std::string const dir = "/tmp/asm_zqs_";
+  size_t name_end = level.size() + 1 + dir.size() + 6;
+  if (text.size() < name_end || text.compare(0, level.size() + 1, level + " ") != 0 ||
+      text.compare(level.size() + 1, dir.size(), dir) != 0)
+    return false;
+  for (size_t i = name_end - 6; i < name_end; ++i)
+    if (!isalnum((unsigned char)text[i])) return false;
+  return text.substr(name_end) == ":1> " + message + "\n";
 }
 
 TEST_F(Single, DisassemblesZqs24_1Words) {
@@ -130,21 +134,19 @@ TEST_F(Single, NoWordOrSeveralWordsAreRejected) {
 
 TEST_F(Single, ErrorsBecomeTheMessageList) {
   std::string e = assemble_error("zqs24-1", "foo");
-  EXPECT_TRUE(matches(e, at_line1("ERROR") +
-                             "Instruction 'FOO' is not available in selected architecture\\.\n$"))
+  EXPECT_TRUE(at_line1(e, "ERROR", "Instruction 'FOO' is not available in selected architecture."))
       << e;
   // The list keeps the messages of the last assembly.
   EXPECT_EQ(asm_module::print_msg_list(), e);
 
   e = assemble_error("zqs24-1", "add r0");
-  EXPECT_TRUE(matches(e, at_line1("ERROR") + "Instruction 'ADD' expects 2 argument\\(s\\)\\.\n$")) << e;
+  EXPECT_TRUE(at_line1(e, "ERROR", "Instruction 'ADD' expects 2 argument(s).")) << e;
 
   e = assemble_error("zqs24-1", "movl r0,,");
-  EXPECT_TRUE(matches(e, at_line1("ERROR") + "syntax error\n$")) << e;
+  EXPECT_TRUE(at_line1(e, "ERROR", "syntax error")) << e;
 
   e = assemble_error("zqs24-1", ".include \"no_such_file.zqs\"");
-  EXPECT_TRUE(matches(e, at_line1("FATAL ERROR") + "Unable to read file 'no_such_file\\.zqs'\\.\n$"))
-      << e;
+  EXPECT_TRUE(at_line1(e, "FATAL ERROR", "Unable to read file 'no_such_file.zqs'.")) << e;
 
   // The architecture goes through the option parser.
   EXPECT_EQ(assemble_error("zqs99", "nop"), "FATAL ERROR> Bad argument of command line option '-arch'.\n");
@@ -154,15 +156,14 @@ TEST_F(Single, ErrorsBecomeTheMessageList) {
 TEST_F(Single, WholeLineReachesTheScanner) {
   // Bytes after an embedded NUL are not silently dropped.
   std::string e = assemble_error("zqs24-1", std::string("nop\0movl r0, 1", 15));
-  EXPECT_TRUE(matches(e, at_line1("ERROR") + "syntax error\n$")) << e;
+  EXPECT_TRUE(at_line1(e, "ERROR", "syntax error")) << e;
 }
 
 TEST_F(Single, MessagesDoNotLeakIntoTheNextCall) {
   std::string first = assemble_error("zqs24-1", "foo");
   ASSERT_FALSE(first.empty());
   std::string second = assemble_error("zqs24-1", "bar");
-  EXPECT_TRUE(matches(second, at_line1("ERROR") +
-                                  "Instruction 'BAR' is not available in selected architecture\\.\n$"))
+  EXPECT_TRUE(at_line1(second, "ERROR", "Instruction 'BAR' is not available in selected architecture."))
       << second;
   EXPECT_EQ(assemble_single_instr("zqs24-1", "ret"), 0xE0040000u);
   EXPECT_EQ(asm_module::print_msg_list(), "");
@@ -174,8 +175,8 @@ TEST_F(Single, MessagesDoNotLeakIntoTheNextCall) {
 TEST_F(Single, WarningsDoNotStopTheAssembly) {
   EXPECT_EQ(assemble_single_instr("zqs24-3", "mwr24 r1, 0x10"), 0xA1070010u);
   EXPECT_EQ(asm_module::get_msg_count(asm_module::MLV_WARNING), 1u);
-  EXPECT_TRUE(matches(asm_module::print_msg_list(),
-                      at_line1("WARNING") + "Assembling obsolete instruction 'MWR24'\\.\n$"))
+  EXPECT_TRUE(at_line1(asm_module::print_msg_list(), "WARNING",
+                       "Assembling obsolete instruction 'MWR24'."))
       << asm_module::print_msg_list();
 }
 
