@@ -89,9 +89,15 @@ class temp_file_guard {
   std::string name_;
 };
 
-// The registered architecture of that name, without adding one.
+// The registered architecture of that name, without adding one. The registry
+// is filled on the first miss only: host tools call these functions millions
+// of times, and a pass driver per call would cost more than the work itself.
 arch_type& find_arch(std::string const& arch) {
   auto it = asm_arch::arch_map.find(arch);
+  if (it == asm_arch::arch_map.end()) {
+    asm_arch fill;
+    it = asm_arch::arch_map.find(arch);
+  }
   if (it == asm_arch::arch_map.end())
     throw "ASM-ZQS architecture \"" + arch + "\" is not available.";
   return it->second;
@@ -107,6 +113,10 @@ unsigned int assemble_single_instr(std::string arch, std::string line) {
   temp_file_guard tmp(name);
   // The whole line goes to the file, bytes after an embedded NUL included, so
   // the scanner sees exactly what the host passed.
+  // A buffer of our own spares the stream a size query of the new file; a
+  // line that fits goes out in one write.
+  char buf[4096];
+  setvbuf(f, buf, _IOFBF, sizeof buf);
   bool written = fwrite(line.data(), 1, line.size(), f) == line.size();
   written = fputc('\n', f) != EOF && written;
   if (fclose(f) != 0 || !written) throw "ASM-ZQS unable to create temporary file " + name + ".";
@@ -135,7 +145,6 @@ unsigned int assemble_single_instr(std::string arch, std::string line) {
 }
 
 std::string disassemble_single_instr(std::string arch, unsigned int code) {
-  asm_passes p;  // fills the registry on first use
   arch_type& a = find_arch(arch);
   if (a.instr_width <= 31 && (code >> a.instr_width) != 0)
     throw "Invalid instruction code " + num2hexstr(code) + ". Bits " + num2str(a.instr_width) +
@@ -144,7 +153,6 @@ std::string disassemble_single_instr(std::string arch, unsigned int code) {
 }
 
 std::string get_reg_map_symbol(std::string arch, unsigned int address) {
-  asm_passes p;  // fills the registry on first use
   arch_type& a = find_arch(arch);
   auto set = a.rev_reg_map.find("oreg");
   if (set != a.rev_reg_map.end()) {
