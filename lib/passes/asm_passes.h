@@ -93,6 +93,7 @@ class asm_passes {
                    bool second_pass);
   arch_type& sel_arch();
   void advance_adr_ctr(std::string const& file, unsigned int line, bool check_range);
+  size_t words_placed = 0;  // words the current pass has placed so far
   void define_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void register_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void org_stmt(asm_stmt* s, std::string const& file, bool second_pass);
@@ -101,6 +102,7 @@ class asm_passes {
 
   // --- instruction encoding (encode.cpp)
   void instr_walker(asm_stmt* stmt, std::string const& file, bool second_pass);
+  std::vector<unsigned int> arg_vals_scratch;  // operand values, reused by every instruction
 
   // --- back-ends (backend_*.cpp)
   void run_c_backend_pass();

@@ -22,7 +22,8 @@ bool representable(unsigned int v, unsigned int w) {
 }  // namespace
 
 void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
-  std::string const name = toupper(s->opcode);
+  // Names and numbers in messages are only spelled out when a message is posted.
+  auto name = [s] { return toupper(s->opcode); };
   unsigned int const line = s->line;
   auto error = [&](std::string const& text) {
     asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
@@ -30,7 +31,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
   arch_type& arch_rec = sel_arch();
   auto it = arch_rec.instr_map.find(tolower(s->opcode));
   if (it == arch_rec.instr_map.end()) {
-    error("Instruction '" + name + "' is not available in selected architecture.");
+    error("Instruction '" + name() + "' is not available in selected architecture.");
     return;
   }
   instr_type const& instr = it->second;
@@ -45,45 +46,47 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
   }
   if (args.size() < mandatory || args.size() > total) {
     if (mandatory == total)
-      error("Instruction '" + name + "' expects " + num2str(total) + " argument(s).");
+      error("Instruction '" + name() + "' expects " + num2str(total) + " argument(s).");
     else
-      error("Instruction '" + name + "' expects " + num2str(mandatory) + " to " + num2str(total) + " argument(s).");
+      error("Instruction '" + name() + "' expects " + num2str(mandatory) + " to " + num2str(total) + " argument(s).");
     return;
   }
 
-  std::vector<unsigned int> arg_vals(total, 0);
+  std::vector<unsigned int>& arg_vals = arg_vals_scratch;
+  arg_vals.assign(total, 0);
   for (size_t i = 0; i < total; ++i) {
     arg_type const& a = tmpl[i];
-    std::string const n = num2str(i + 1);
+    auto n = [i] { return num2str(i + 1); };
     if (a.type == ATO_REG) {
       assert(!a.optarg_en);
-      std::string const regtype = toupper(a.regtype);
+      auto regtype = [&a] { return toupper(a.regtype); };
       asm_expr* e = args[i];
       if (e->opcode != "ident") {
-        error("Expecting a register symbol of type '" + regtype +
-              "' or a user defined register symbol as argument " + n + " but found an expression.");
+        error("Expecting a register symbol of type '" + regtype() +
+              "' or a user defined register symbol as argument " + n() + " but found an expression.");
         continue;
       }
-      auto sym = ir.sym_tab.find(tolower(e->data));
+      std::string const key = tolower(e->data);
+      auto sym = ir.sym_tab.find(key);
       if (sym == ir.sym_tab.end()) {
-        error("Undefined symbol '" + toupper(e->data) + "' in argument " + n + ".");
+        error("Undefined symbol '" + toupper(e->data) + "' in argument " + n() + ".");
       } else if (sym->second.type == STO_REG) {
         auto set = arch_rec.reg_map.find(a.regtype);
-        if (set != arch_rec.reg_map.end() && set->second.count(tolower(e->data)))
+        if (set != arch_rec.reg_map.end() && set->second.count(key))
           arg_vals[i] = sym->second.value;
         else
-          error("Expecting register symbol of type '" + regtype +
-                "' or a user defined register symbol as argument " + n + " but found a register symbol of another type.");
+          error("Expecting register symbol of type '" + regtype() +
+                "' or a user defined register symbol as argument " + n() + " but found a register symbol of another type.");
       } else if (sym->second.type == STO_USER_REG) {
         auto set = arch_rec.rev_reg_map.find(a.regtype);
         if (set != arch_rec.rev_reg_map.end() && set->second.count(sym->second.value))
           arg_vals[i] = sym->second.value;
         else
           error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " +
-                num2hexstr(sym->second.value) + " in argument " + n + ".");
+                num2hexstr(sym->second.value) + " in argument " + n() + ".");
       } else {
-        error("Expecting a register symbol of type '" + regtype +
-              "' or a user defined register symbol as argument " + n + " but found a variable.");
+        error("Expecting a register symbol of type '" + regtype() +
+              "' or a user defined register symbol as argument " + n() + " but found a variable.");
       }
       continue;
     }
@@ -97,21 +100,21 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
     unsigned int const w = field_width(a);
     if (!representable(v, w)) {
       if (second_pass)
-        error("Expression value " + num2hexstr(v) + " of argument " + n + " cannot be represented with " + num2str(w) + " bits.");
+        error("Expression value " + num2hexstr(v) + " of argument " + n() + " cannot be represented with " + num2str(w) + " bits.");
       continue;
     }
     unsigned int m = w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
     if (second_pass && (m < a.lo_val || m > a.hi_val))
-      error("Expression value " + num2hexstr(m) + " of argument " + n + " is out of range [" + num2hexstr(a.lo_val) + ", " +
+      error("Expression value " + num2hexstr(m) + " of argument " + n() + " is out of range [" + num2hexstr(a.lo_val) + ", " +
             num2hexstr(a.hi_val) + "].");
     if (second_pass && a.shft_val > 0 && (m & ((1u << a.shft_val) - 1)) != 0)
-      error("Expression value " + num2hexstr(m) + " of argument " + n + " must be an inter multiple of " +
+      error("Expression value " + num2hexstr(m) + " of argument " + n() + " must be an inter multiple of " +
             num2str(1ull << a.shft_val) + ".");
     arg_vals[i] = m >> a.shft_val;
   }
 
   if (!second_pass && instr.obsolete)
-    asm_module::post_msg("Assembling obsolete instruction '" + name + "'.", asm_module::MLV_WARNING, file, line);
+    asm_module::post_msg("Assembling obsolete instruction '" + name() + "'.", asm_module::MLV_WARNING, file, line);
   if (second_pass) ir.asm_list.emplace_back(adr_ctr, instr.assemble(arg_vals), file, line);
   advance_adr_ctr(file, line, true);
 }

@@ -12,12 +12,27 @@ namespace {
 enum expr_op { OP_NUM, OP_IDENT, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD, OP_POW,
                OP_AND, OP_OR, OP_XOR, OP_NEG, OP_NOT, OP_OTHER };
 
+// The opcode's operator; the names are told apart by length and letters
+// rather than by up to thirteen string comparisons per node.
 expr_op op_of(std::string const& opcode) {
-  static char const* const names[] = {"num", "ident", "add", "sub", "mul", "div", "mod",
-                                      "pow", "and", "or", "xor", "neg", "not"};
-  for (int i = 0; i < OP_OTHER; ++i)
-    if (opcode == names[i]) return (expr_op)i;
-  return OP_OTHER;
+  char const* o = opcode.data();
+  switch (opcode.size()) {
+    case 2:
+      return o[0] == 'o' && o[1] == 'r' ? OP_OR : OP_OTHER;
+    case 3: {
+      static expr_op const ops[] = {OP_NUM, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD,
+                                    OP_POW, OP_AND, OP_XOR, OP_NEG, OP_NOT};
+      static char const names[] = "numaddsubmuldivmodpowandxornegnot";
+      for (size_t i = 0; i < sizeof ops / sizeof ops[0]; ++i)
+        if (o[0] == names[3 * i] && o[1] == names[3 * i + 1] && o[2] == names[3 * i + 2])
+          return ops[i];
+      return OP_OTHER;
+    }
+    case 5:
+      return opcode == "ident" ? OP_IDENT : OP_OTHER;
+    default:
+      return OP_OTHER;
+  }
 }
 
 struct frame {
@@ -31,6 +46,36 @@ struct value {
   bool valid;
 };
 
+// A stack that lives on the machine stack while it is shallow, which is
+// nearly always: only a deep expression costs heap.
+template <typename T, size_t N>
+class small_stack {
+ public:
+  small_stack() = default;
+  small_stack(small_stack const&) = delete;
+  small_stack& operator=(small_stack const&) = delete;
+  bool empty() const { return n_ == 0; }
+  T& back() { return data_[n_ - 1]; }
+  void pop_back() { --n_; }
+  void push_back(T const& v) {
+    if (n_ == cap_) grow();
+    data_[n_++] = v;
+  }
+
+ private:
+  void grow() {
+    if (data_ == local_) big_.assign(local_, local_ + n_);
+    big_.resize(cap_ * 2);
+    data_ = big_.data();
+    cap_ = big_.size();
+  }
+  T local_[N];
+  std::vector<T> big_;
+  T* data_ = local_;
+  size_t cap_ = N;
+  size_t n_ = 0;
+};
+
 }  // namespace
 
 unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::string const& file,
@@ -38,7 +83,8 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
                                            bool reg_allowed, bool report_undefined,
                                            bool first_pass) {
   valid = false;
-  std::string const arg = num2str(arg_idx);
+  // The argument number is only spelled out for a message.
+  auto arg = [arg_idx] { return num2str(arg_idx); };
   auto error = [&](std::string const& text) {
     asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
   };
@@ -50,7 +96,7 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
       try {
         return {e->parse_num(), true};
       } catch (std::string const& why) {
-        error("Argument " + arg + ": " + why);
+        error("Argument " + arg() + ": " + why);
         return {0, false};
       }
     }
@@ -58,22 +104,28 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
     auto it = ir.sym_tab.find(tolower(e->data));
     if (it == ir.sym_tab.end()) {
       if (report_undefined)
-        error("Found undefined symbol '" + toupper(e->data) + "' in argument " + arg + ".");
+        error("Found undefined symbol '" + toupper(e->data) + "' in argument " + arg() + ".");
       return {0, false};
     }
     sym_type const& s = it->second;
     if ((s.type == STO_REG || s.type == STO_USER_REG) && !reg_allowed) {
       error("Register symbol '" + toupper(e->data) +
-            "' cannot be used as variable expressions in argument " + arg + ".");
+            "' cannot be used as variable expressions in argument " + arg() + ".");
       return {0, false};
     }
     return {s.value, s.assignable};
   };
 
-  std::vector<frame> stack;
-  std::vector<value> values;
   if (!expr) return 0;
-  stack.push_back({expr, op_of(expr->opcode), 0});
+  expr_op const root_op = op_of(expr->opcode);
+  if (root_op < OP_ADD || root_op == OP_OTHER) {  // a lone leaf, the common case
+    value r = leaf(expr, root_op);
+    valid = r.valid;
+    return r.v;
+  }
+  small_stack<frame, 32> stack;
+  small_stack<value, 32> values;
+  stack.push_back({expr, root_op, 0});
   while (!stack.empty()) {
     frame& f = stack.back();
     asm_expr* e = f.e;
@@ -119,7 +171,7 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
         break;
       case OP_DIV:
       case OP_MOD:
-        if (R == 0) error("Division by zero in argument " + arg + ".");
+        if (R == 0) error("Division by zero in argument " + arg() + ".");
         else res = op == OP_DIV ? L / R : L % R;
         break;
       case OP_POW: {

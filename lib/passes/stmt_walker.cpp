@@ -10,6 +10,7 @@ arch_type& asm_passes::sel_arch() { return asm_arch::arch_map.at(arch_name); }
 void asm_passes::run_assemble_pass1() {
   adr_ctr = 0;
   adr_wrapped = false;
+  words_placed = 0;
   for (auto const& s : sel_arch().sym_map) ir.sym_tab[s.first] = s.second;
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, false);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
@@ -19,9 +20,12 @@ void asm_passes::run_assemble_pass2() {
   adr_ctr = 0;
   adr_wrapped = false;
   std::unordered_map<std::string, sym_type> table(sel_arch().sym_map.begin(), sel_arch().sym_map.end());
+  table.reserve(table.size() + ir.sym_tab.size());
   for (auto const& s : ir.sym_tab)
     if (s.second.type == STO_LABEL) table[s.first] = s.second;
   ir.sym_tab.swap(table);
+  // Pass 2 places the words that pass 1 counted: the list grows once.
+  ir.asm_list.reserve(ir.asm_list.size() + words_placed);
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, true);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
 }
@@ -33,6 +37,7 @@ void asm_passes::advance_adr_ctr(std::string const& file, unsigned int line, boo
     post_error("Address counter exceeds address range.", file, line);
   adr_ctr += 4;
   if (adr_ctr == 0) adr_wrapped = true;
+  ++words_placed;
 }
 
 void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
@@ -41,7 +46,10 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
   include_chain[name] = 0;
   for (asm_stmt* s : *file->stmts) {
     std::string const& op = s->opcode;
-    if (op == ".include") {
+    // Every directive starts with a dot: an instruction needs no comparisons.
+    if (op.empty() || op[0] != '.') {
+      instr_walker(s, name, second_pass);
+    } else if (op == ".include") {
       std::string const& inc = (*s->args)[0]->data;
       if (include_chain.count(inc)) {
         post_error("Detected recursive inluding of file '" + inc + "'.", name, s->line);
@@ -61,11 +69,10 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
       if (second_pass) continue;
       std::string const& label = (*s->args)[0]->data;
       std::string key = tolower(label);
-      if (ir.sym_tab.count(key)) post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
-      else {
-        ir.sym_tab[key] = sym_type{adr_ctr, STO_LABEL, true};
+      if (!ir.sym_tab.emplace(key, sym_type{adr_ctr, STO_LABEL, true}).second)
+        post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
+      else if (key != label)  // label_name() gives the key itself otherwise
         label_spelling[key] = label;
-      }
     } else if (op == ".var") {
       var_stmt(s, name, second_pass);
     } else if (op == ".str") {
