@@ -1,4 +1,6 @@
 // The C array file and the C definition header.
+#include <cstring>
+
 #include "asm_passes.h"
 
 namespace {
@@ -17,6 +19,35 @@ void write_c_head(FILE* f, std::string const& arch) {
   fprintf(f, "/* target architecture : %s */" ASM_EOL ASM_EOL, arch.c_str());
 }
 
+// The array's lines "    0x%08X," formatted by hand into a large buffer: a
+// million-word image would otherwise cost a million formatted writes.
+class word_lines {
+ public:
+  explicit word_lines(FILE* f) : f_(f) {}
+  ~word_lines() { flush(); }
+  void word(unsigned int code, bool comma) {
+    if (n_ + MAX_LINE_LEN > sizeof buf_) flush();
+    static char const hex[] = "0123456789ABCDEF";
+    char* p = buf_ + n_;
+    std::memcpy(p, "    0x", 6);
+    for (int k = 0; k < 8; ++k) p[6 + k] = hex[(code >> (28 - 4 * k)) & 0xF];
+    p += 14;
+    if (comma) *p++ = ',';
+    std::memcpy(p, ASM_EOL, sizeof ASM_EOL - 1);
+    n_ = (size_t)(p - buf_) + sizeof ASM_EOL - 1;
+  }
+  void flush() {
+    if (n_) fwrite(buf_, 1, n_, f_);
+    n_ = 0;
+  }
+
+ private:
+  static size_t const MAX_LINE_LEN = 32;
+  FILE* f_;
+  size_t n_ = 0;
+  char buf_[1 << 16];
+};
+
 }  // namespace
 
 void asm_passes::run_c_backend_pass() {
@@ -29,15 +60,17 @@ void asm_passes::run_c_backend_pass() {
   if (c_header_inc && !def_file_name.empty())
     fprintf(f, "#include \"%s\"" ASM_EOL ASM_EOL, def_file_name.c_str());
   fprintf(f, "%s %s[%llu] = { " ASM_EOL, c_output_type.c_str(), output_label.c_str(), size / 4);
+  word_lines out(f);
   for (size_t i = 0; i < list.size(); ++i) {
     if (i + 1 == list.size()) {
-      fprintf(f, "    0x%08X" ASM_EOL, list[i].code);
+      out.word(list[i].code, false);
       break;
     }
-    fprintf(f, "    0x%08X," ASM_EOL, list[i].code);
+    out.word(list[i].code, true);
     for (unsigned long long a = list[i].address + 4ull; a < list[i + 1].address; a += 4)
-      fputs("    0x00000000," ASM_EOL, f);
+      out.word(0, true);
   }
+  out.flush();
   fputs("};" ASM_EOL, f);
   close_output(f, output_file_name, "output");
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
