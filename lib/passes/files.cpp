@@ -6,9 +6,46 @@
 
 #include "asm_passes.h"
 
+#ifdef _WIN32
+// Last, as it defines macros such as ERROR.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#endif
+
 typedef std::pair<unsigned long long, unsigned long long> file_id;
 
-// Device and inode of a path or stream; inode 0 means "unknown" (as on Windows).
+#ifdef _WIN32
+// Windows has no inodes (st_ino is always 0): a file is known by its volume
+// serial number and file index, whatever spelling of its path was used.
+static bool id_of_handle(HANDLE h, file_id& id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return false;
+  id = file_id(info.dwVolumeSerialNumber,
+               ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow);
+  return id.second != 0;
+}
+
+static bool id_of_path(std::string const& name, file_id& id) {
+  // No access rights asked for: opens also files others hold open or locked.
+  HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool known = id_of_handle(h, id);
+  CloseHandle(h);
+  return known;
+}
+
+static bool id_of_stream(FILE* f, file_id& id) {
+  return id_of_handle((HANDLE)_get_osfhandle(_fileno(f)), id);
+}
+#else
+// Device and inode of a path or stream; inode 0 means "unknown".
 static bool id_of_path(std::string const& name, file_id& id) {
   struct stat st;
   if (stat(name.c_str(), &st) != 0) return false;
@@ -16,10 +53,17 @@ static bool id_of_path(std::string const& name, file_id& id) {
   return id.second != 0;
 }
 
-void asm_passes::note_source(FILE* f) {
+static bool id_of_stream(FILE* f, file_id& id) {
   struct stat st;
-  if (!f || fstat(fileno(f), &st) != 0 || st.st_ino == 0) return;
-  file_id id((unsigned long long)st.st_dev, (unsigned long long)st.st_ino);
+  if (fstat(fileno(f), &st) != 0) return false;
+  id = file_id((unsigned long long)st.st_dev, (unsigned long long)st.st_ino);
+  return id.second != 0;
+}
+#endif
+
+void asm_passes::note_source(FILE* f) {
+  file_id id;
+  if (!f || !id_of_stream(f, id)) return;
   if (std::find(source_ids.begin(), source_ids.end(), id) == source_ids.end())
     source_ids.push_back(id);
 }
