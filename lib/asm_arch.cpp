@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 std::unordered_map<std::string, arch_type> asm_arch::arch_map;
 
@@ -201,8 +202,17 @@ unsigned int selector_mask(unsigned int hi, unsigned int lo) {
   return (unsigned int)(((w >= 32) ? 0xFFFFFFFFull : ((1ull << w) - 1)) << lo);
 }
 
+// Owns every node of the registered decision trees: the registry lives until the
+// process ends, and its trees are freed with it (the nodes only point at each other).
+std::vector<std::unique_ptr<disasm_tree_type>> tree_nodes;
+
+disasm_tree_type* new_node() {
+  tree_nodes.push_back(std::make_unique<disasm_tree_type>());
+  return tree_nodes.back().get();
+}
+
 disasm_tree_type* new_inner(unsigned int hi, unsigned int lo) {
-  disasm_tree_type* n = new disasm_tree_type;
+  disasm_tree_type* n = new_node();
   n->hi_idx = hi;
   n->lo_idx = lo;
   return n;
@@ -293,7 +303,7 @@ void asm_arch::register_arch(arch_head_type const& head, arch_regset_row const* 
     }
     disasm_tree_type*& leaf = parent->children[key];
     if (leaf) table_fault(name, where, "selector value already taken");
-    leaf = new disasm_tree_type;
+    leaf = new_node();
     leaf->instr_name = row.instr;
     leaf->arg_type_lst = ins->second.arg_type_lst;
   }
