@@ -24,6 +24,9 @@ class asm_ir : public asm_ast_object {
   std::unordered_map<std::string, sym_type> sym_tab;
   std::list<asm_file*>* file_list;
   std::vector<asm_record> asm_list;
+  // Memory of the tree's nodes (the front end allocates them here); released
+  // after the destructor has deleted the trees.
+  asm_node_pool node_pool;
 
   explicit asm_ir(std::list<asm_file*>* file_list);
   ~asm_ir() override;  // releases the file list and every tree in it

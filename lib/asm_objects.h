@@ -2,7 +2,9 @@
 #ifndef ASM_OBJECTS_H
 #define ASM_OBJECTS_H
 
+#include <cstddef>
 #include <list>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -67,11 +69,81 @@ class asm_stmt : public asm_ast_object {
 class asm_file : public asm_ast_object {
  public:
   std::string name;
-  std::list<asm_stmt*>* stmts;
+  // A vector: a million statements cost one pointer each, not a list node each.
+  std::vector<asm_stmt*>* stmts;
 
-  asm_file(std::string name, std::list<asm_stmt*>* stmts);
+  asm_file(std::string name, std::vector<asm_stmt*>* stmts);
   ~asm_file() override;  // releases the list, not the statements in it
   std::string to_string() override;
+};
+
+// Memory for the syntax-tree nodes of one program. A million-line program has
+// millions of small nodes: carving them out of large blocks spares a heap
+// call and a heap header per node, and the blocks go back all at once when
+// the pool is destroyed. Memory handed to recycle() is used again by the next
+// alloc() of the same size.
+class asm_node_pool {
+ public:
+  asm_node_pool() = default;
+  asm_node_pool(asm_node_pool const&) = delete;
+  asm_node_pool& operator=(asm_node_pool const&) = delete;
+  ~asm_node_pool();
+
+  void* alloc(size_t size);
+  void recycle(void* p, size_t size);
+  // One empty word vector that every pooled statement other than .cmdline
+  // points at (it is never written to); saves a vector per statement.
+  std::vector<std::string>* no_words();
+  // A T constructed in the pool; running its destructor is the caller's task.
+  template <typename T, typename... A>
+  T* make(A&&... a) {
+    return new (alloc(sizeof(T))) T(static_cast<A&&>(a)...);
+  }
+
+ private:
+  static size_t const ALIGN = 8;
+  static size_t const RECYCLE_MAX = 128;  // largest size recycle() keeps
+  struct block_head {
+    block_head* next;
+    size_t size;
+    bool mapped;  // from map_block, not from operator new
+  };
+  struct free_slot {
+    free_slot* next;
+  };
+  void* new_block(size_t size);
+
+  std::vector<std::string>* no_words_ = nullptr;
+  block_head* blocks_ = nullptr;
+  char* cur_ = nullptr;
+  size_t left_ = 0;
+  size_t next_block_ = 4096;
+  free_slot* free_[RECYCLE_MAX / ALIGN + 1] = {};
+};
+
+// Nodes living in an asm_node_pool. Deleting one runs its destructors as
+// usual (the classes have virtual destructors, so a plain delete of an
+// asm_expr* or asm_stmt* picks these deallocation functions), but the memory
+// stays with the pool.
+class asm_pool_expr final : public asm_expr {
+ public:
+  using asm_expr::asm_expr;
+  static void* operator new(size_t size, asm_node_pool& pool) { return pool.alloc(size); }
+  static void operator delete(void*, asm_node_pool&) {}
+  static void operator delete(void*) {}
+};
+
+class asm_pool_stmt final : public asm_stmt {
+ public:
+  // A null args is replaced by an empty vector in the pool, a null
+  // cmdline_args by the pool's shared no_words(); non-null ones must come
+  // from the same pool (asm_node_pool::make).
+  asm_pool_stmt(asm_node_pool& pool, std::string opcode, std::vector<asm_expr*>* args,
+                std::vector<std::string>* cmdline_args);
+  ~asm_pool_stmt() override;  // destroys the vectors it owns in place
+  static void* operator new(size_t size, asm_node_pool& pool) { return pool.alloc(size); }
+  static void operator delete(void*, asm_node_pool&) {}
+  static void operator delete(void*) {}
 };
 
 // Deletes an expression tree without recursion (trees may be a million nodes deep).

@@ -24,6 +24,7 @@ class asm_passes {
     unsigned int line = 0;
     std::string file;
     asm_file* parsed_file = nullptr;
+    asm_node_pool* pool = nullptr;  // where new nodes go while a parse runs (the heap if null)
   };
   static lny_var_type lny_var;
 

@@ -30,6 +30,13 @@ struct queued_file {
   unsigned int from_line;
 };
 
+// Points the parser at the program's node pool while the front end runs; the
+// pointer must not outlive the run (a later parse without a pool uses the heap).
+struct pool_guard {
+  explicit pool_guard(asm_node_pool* pool) { asm_passes::lny_var.pool = pool; }
+  ~pool_guard() { asm_passes::lny_var.pool = nullptr; }
+};
+
 // Closes the source and releases the scanner however the parse ends.
 struct parse_guard {
   FILE* f;
@@ -109,6 +116,7 @@ FILE* asm_passes::open_src_file(std::string name) {
 }
 
 void asm_passes::run_frontend() {
+  pool_guard pool(&ir.node_pool);
   std::deque<queued_file> queue{{input_file_name, "", 0}};
   std::unordered_set<std::string> queued{input_file_name};
   bool first_file = true;

@@ -25,38 +25,80 @@ namespace {
 asm_passes::lny_var_type& lny = asm_passes::lny_var;
 
 /* Gives a statement the current line and appends it. */
-void append(std::list<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
+void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
   stmt->line = line;
   list->push_back(stmt);
 }
 
+/* New nodes and argument vectors go to the node pool of the program being
+ * built (lny.pool), or to the heap when there is none; the choice is the same
+ * for the whole parse, so the release functions below can follow it too. */
+
+/* Argument vectors start with room for three: one heap block either way. */
+std::vector<asm_expr*>* new_args() {
+  std::vector<asm_expr*>* v = lny.pool ? lny.pool->make<std::vector<asm_expr*>>()
+                                       : new std::vector<asm_expr*>;
+  return v;
+}
+
+std::vector<asm_expr*>* new_args(asm_expr* first) {
+  std::vector<asm_expr*>* v = new_args();
+  v->reserve(3);
+  v->push_back(first);
+  return v;
+}
+
+/* Takes over args and the scanner's word vector (heap-allocated). */
+asm_stmt* new_stmt(std::string opcode, std::vector<asm_expr*>* args,
+                   std::vector<std::string>* words) {
+  if (!lny.pool) return new asm_stmt(std::move(opcode), args, words);
+  std::vector<std::string>* pooled = nullptr;
+  if (words) {
+    pooled = lny.pool->make<std::vector<std::string>>(std::move(*words));
+    delete words;
+  }
+  return new (*lny.pool) asm_pool_stmt(*lny.pool, std::move(opcode), args, pooled);
+}
+
+/* A leaf the grammar no longer needs: its memory serves the next node. */
+void discard_leaf(asm_expr* e) {
+  if (!lny.pool) {
+    delete e;
+    return;
+  }
+  e->~asm_expr();
+  lny.pool->recycle(e, sizeof(asm_pool_expr));
+}
+
 /* A .cmdline directive is reduced before its line end is counted. */
 asm_stmt* cmdline_stmt(std::vector<std::string>* words) {
-  asm_stmt* s = new asm_stmt(".cmdline", nullptr, words);
+  asm_stmt* s = new_stmt(".cmdline", nullptr, words);
   s->line = lny.line + 1;
   return s;
 }
 
 asm_stmt* stmt2(char const* opcode, asm_expr* a, asm_expr* b) {
-  std::vector<asm_expr*>* args = new std::vector<asm_expr*>{a};
+  std::vector<asm_expr*>* args = new_args(a);
   if (b) args->push_back(b);
-  return new asm_stmt(opcode, args, nullptr);
+  return new_stmt(opcode, args, nullptr);
 }
 
 asm_expr* op(char const* opcode, asm_expr* left, asm_expr* right) {
-  return new asm_expr(opcode, left, right);
+  return new_expr(opcode, left, right);
 }
 
-void free_stmt_list(std::list<asm_stmt*>* list) {
+void free_stmt_list(std::vector<asm_stmt*>* list) {
   if (!list) return;
   for (asm_stmt* s : *list) delete_stmt(s);
   delete list;
 }
 
 void free_expr_vector(std::vector<asm_expr*>* v) {
+  typedef std::vector<asm_expr*> expr_vector;
   if (!v) return;
   for (asm_expr* e : *v) delete_expr_tree(e);
-  delete v;
+  if (lny.pool) v->~expr_vector();
+  else delete v;
 }
 
 }  // namespace
@@ -65,7 +107,7 @@ void free_expr_vector(std::vector<asm_expr*>* v) {
 %union {
   asm_expr* expr;
   asm_stmt* stmt;
-  std::list<asm_stmt*>* stmts;
+  std::vector<asm_stmt*>* stmts;
   std::vector<asm_expr*>* exprs;
   std::vector<std::string>* words;
 }
@@ -113,7 +155,7 @@ void free_expr_vector(std::vector<asm_expr*>* v) {
 
 file
   : opt_stmt_list TK_EOF
-      { lny.parsed_file = new asm_file(lny.file, $1); YYACCEPT; }
+      { $1->shrink_to_fit(); lny.parsed_file = new asm_file(lny.file, $1); YYACCEPT; }
   ;
 
 opt_stmt_list
@@ -124,13 +166,13 @@ opt_stmt_list
   | opt_stmt_list TK_EOL label instruction      { $$ = $1; append($$, $3, lny.line); append($$, $4, lny.line); }
   | opt_stmt_list TK_EOL memory_directive       { $$ = $1; append($$, $3, lny.line); }
   | opt_stmt_list TK_EOL label memory_directive { $$ = $1; append($$, $3, lny.line); append($$, $4, lny.line); }
-  | directive                  { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
-  | TK_CMDLINE                 { $$ = new std::list<asm_stmt*>; $$->push_back(cmdline_stmt($1)); }
-  | instruction                { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
-  | label instruction          { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
-  | memory_directive           { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); }
-  | label memory_directive     { $$ = new std::list<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
-  | %empty                     { $$ = new std::list<asm_stmt*>; }
+  | directive                  { $$ = new std::vector<asm_stmt*>; append($$, $1, lny.line); }
+  | TK_CMDLINE                 { $$ = new std::vector<asm_stmt*>; $$->push_back(cmdline_stmt($1)); }
+  | instruction                { $$ = new std::vector<asm_stmt*>; append($$, $1, lny.line); }
+  | label instruction          { $$ = new std::vector<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
+  | memory_directive           { $$ = new std::vector<asm_stmt*>; append($$, $1, lny.line); }
+  | label memory_directive     { $$ = new std::vector<asm_stmt*>; append($$, $1, lny.line); append($$, $2, lny.line); }
+  | %empty                     { $$ = new std::vector<asm_stmt*>; }
   ;
 
 directive
@@ -143,7 +185,7 @@ directive
   ;
 
 memory_directive
-  : TK_VARIABLE opt_arg_list                      { $$ = new asm_stmt(".var", $2, nullptr); }
+  : TK_VARIABLE opt_arg_list                      { $$ = new_stmt(".var", $2, nullptr); }
   | TK_STR_VAR string_expression                  { $$ = stmt2(".str", $2, nullptr); }
   | TK_STR_VAR string_expression expression       { $$ = stmt2(".str", $2, $3); }
   | TK_STR_VAR string_expression ',' expression   { $$ = stmt2(".str", $2, $4); }
@@ -155,16 +197,16 @@ label
 
 instruction
   : TK_IDENT opt_arg_list
-      { $$ = new asm_stmt($1->data, $2, nullptr); delete_expr_tree($1); }
+      { $$ = new_stmt(std::move($1->data), $2, nullptr); discard_leaf($1); }
   ;
 
 opt_arg_list
   : arg_list                                      { $$ = $1; }
-  | %empty                                        { $$ = new std::vector<asm_expr*>; }
+  | %empty                                        { $$ = new_args(); }
   ;
 
 arg_list
-  : expression                                    { $$ = new std::vector<asm_expr*>{$1}; }
+  : expression                                    { $$ = new_args($1); }
   | arg_list expression_no_uplus_uminus           { $$ = $1; $$->push_back($2); }
   | arg_list ',' expression                       { $$ = $1; $$->push_back($3); }
   ;
@@ -177,7 +219,7 @@ opt_delimiter
 string_expression
   : TK_STRING                                     { $$ = $1; }
   | string_expression '+' TK_STRING
-      { $$ = $1; $$->data += $3->data; delete_expr_tree($3); }
+      { $$ = $1; $$->data += $3->data; discard_leaf($3); }
   ;
 
 expression_no_uplus_uminus
