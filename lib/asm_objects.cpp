@@ -188,6 +188,10 @@ asm_pool_stmt::~asm_pool_stmt() {
 }
 
 void delete_expr_tree(asm_expr* root) {
+  if (root && !root->left && !root->right) {  // a leaf, most arguments are
+    delete root;
+    return;
+  }
   std::vector<asm_expr*> todo;
   if (root) todo.push_back(root);
   while (!todo.empty()) {

@@ -18,10 +18,12 @@ static int digit_value(unsigned char c, unsigned int radix) {
 unsigned int parse_number(std::string const& text) {
   unsigned int radix = 10;
   size_t pos = 0;
-  if (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "h#") == 0) radix = 16, pos = 2;
-  else if (text.compare(0, 1, "$") == 0) radix = 16, pos = 1;
-  else if (text.compare(0, 2, "d#") == 0) radix = 10, pos = 2;
-  else if (text.compare(0, 2, "b#") == 0) radix = 2, pos = 2;
+  char const c0 = text.empty() ? '\0' : text[0];
+  char const c1 = text.size() < 2 ? '\0' : text[1];
+  if ((c0 == '0' && c1 == 'x') || (c0 == 'h' && c1 == '#')) radix = 16, pos = 2;
+  else if (c0 == '$') radix = 16, pos = 1;
+  else if (c0 == 'd' && c1 == '#') radix = 10, pos = 2;
+  else if (c0 == 'b' && c1 == '#') radix = 2, pos = 2;
   if (pos >= text.size()) throw std::string("Constant must contain at least one digit.");
   unsigned long long value = 0;
   bool too_big = false;
@@ -57,13 +59,17 @@ std::string string2ident(std::string s) {
   return s;
 }
 
+// ASCII letters only, as std::tolower/std::toupper in the "C" locale that the
+// tool runs in; without a library call per character.
 std::string tolower(std::string s) {
-  for (char& c : s) c = (char)std::tolower((unsigned char)c);
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
   return s;
 }
 
 std::string toupper(std::string s) {
-  for (char& c : s) c = (char)std::toupper((unsigned char)c);
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
   return s;
 }
 

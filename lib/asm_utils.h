@@ -24,6 +24,12 @@ unsigned int parse_number(std::string const& text);
 bool is_identifier(std::string const& s);
 std::string string2ident(std::string s);
 std::string tolower(std::string s);
+// True when tolower(s) == s: a look-up by the lower-case form can then use s itself.
+inline bool is_lower_case(std::string const& s) {
+  for (char c : s)
+    if (c >= 'A' && c <= 'Z') return false;
+  return true;
+}
 std::string toupper(std::string s);
 std::string stripfilename(std::string const& path);
 char* format_eol(char* buf, unsigned int n);
