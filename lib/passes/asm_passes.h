@@ -93,6 +93,7 @@ class asm_passes {
   void stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
                    bool second_pass);
   arch_type& sel_arch();
+  arch_type* pass_arch = nullptr;  // sel_arch() while a pass runs (the name cannot change then)
   void advance_adr_ctr(std::string const& file, unsigned int line, bool check_range);
   size_t words_placed = 0;  // words the current pass has placed so far
   void define_stmt(asm_stmt* s, std::string const& file, bool second_pass);

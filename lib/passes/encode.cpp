@@ -29,7 +29,8 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
     asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
   };
   arch_type& arch_rec = sel_arch();
-  auto it = arch_rec.instr_map.find(tolower(s->opcode));
+  auto it = is_lower_case(s->opcode) ? arch_rec.instr_map.find(s->opcode)
+                                      : arch_rec.instr_map.find(tolower(s->opcode));
   if (it == arch_rec.instr_map.end()) {
     error("Instruction '" + name() + "' is not available in selected architecture.");
     return;
@@ -66,7 +67,8 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
               "' or a user defined register symbol as argument " + n() + " but found an expression.");
         continue;
       }
-      std::string const key = tolower(e->data);
+      std::string lowered;
+      std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
       auto sym = ir.sym_tab.find(key);
       if (sym == ir.sym_tab.end()) {
         error("Undefined symbol '" + toupper(e->data) + "' in argument " + n() + ".");

@@ -101,7 +101,7 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
       }
     }
     if (op != OP_IDENT) return {0, false};
-    auto it = ir.sym_tab.find(tolower(e->data));
+    auto it = is_lower_case(e->data) ? ir.sym_tab.find(e->data) : ir.sym_tab.find(tolower(e->data));
     if (it == ir.sym_tab.end()) {
       if (report_undefined)
         error("Found undefined symbol '" + toupper(e->data) + "' in argument " + arg() + ".");

@@ -26,9 +26,24 @@ static void post_error(std::string const& text, std::string const& file, unsigne
   asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
 }
 
-arch_type& asm_passes::sel_arch() { return asm_arch::arch_map.at(arch_name); }
+arch_type& asm_passes::sel_arch() {
+  return pass_arch ? *pass_arch : asm_arch::arch_map.at(arch_name);
+}
+
+namespace {
+
+// Holds the selected architecture for the statements of one pass, which look
+// it up for every word otherwise.
+struct pass_arch_guard {
+  asm_passes& p;
+  explicit pass_arch_guard(asm_passes& p) : p(p) { p.pass_arch = &asm_arch::arch_map.at(p.arch_name); }
+  ~pass_arch_guard() { p.pass_arch = nullptr; }
+};
+
+}  // namespace
 
 void asm_passes::run_assemble_pass1() {
+  pass_arch_guard arch_guard(*this);
   adr_ctr = 0;
   adr_wrapped = false;
   words_placed = 0;
@@ -38,6 +53,7 @@ void asm_passes::run_assemble_pass1() {
 }
 
 void asm_passes::run_assemble_pass2() {
+  pass_arch_guard arch_guard(*this);
   adr_ctr = 0;
   adr_wrapped = false;
   std::unordered_map<std::string, sym_type> table(sel_arch().sym_map.begin(), sel_arch().sym_map.end());
