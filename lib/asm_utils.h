@@ -2,6 +2,8 @@
 #ifndef ASM_UTILS_H
 #define ASM_UTILS_H
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 // Line end written into generated files.
@@ -24,6 +26,13 @@ unsigned int parse_number(std::string const& text);
 bool is_identifier(std::string const& s);
 std::string string2ident(std::string s);
 std::string tolower(std::string s);
+// s == lit for a string literal lit: its length is known at compile time, so
+// no strlen and usually no library call (the passes compare opcodes a lot).
+template <size_t N>
+inline bool text_is(std::string const& s, char const (&lit)[N]) {
+  return s.size() == N - 1 && std::memcmp(s.data(), lit, N - 1) == 0;
+}
+
 // True when tolower(s) == s: a look-up by the lower-case form can then use s itself.
 inline bool is_lower_case(std::string const& s) {
   for (char c : s)

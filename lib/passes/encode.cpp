@@ -62,7 +62,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
       assert(!a.optarg_en);
       auto regtype = [&a] { return toupper(a.regtype); };
       asm_expr* e = args[i];
-      if (e->opcode != "ident") {
+      if (!text_is(e->opcode, "ident")) {
         error("Expecting a register symbol of type '" + regtype() +
               "' or a user defined register symbol as argument " + n() + " but found an expression.");
         continue;

@@ -29,7 +29,7 @@ expr_op op_of(std::string const& opcode) {
       return OP_OTHER;
     }
     case 5:
-      return opcode == "ident" ? OP_IDENT : OP_OTHER;
+      return text_is(opcode, "ident") ? OP_IDENT : OP_OTHER;
     default:
       return OP_OTHER;
   }

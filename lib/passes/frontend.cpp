@@ -95,7 +95,7 @@ void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool all
 // Records every file that the .include statements of file name as a source.
 void note_includes(asm_passes& p, asm_file* file) {
   for (asm_stmt* s : *file->stmts) {
-    if (s->opcode != ".include") continue;
+    if (!text_is(s->opcode, ".include")) continue;
     if (FILE* f = p.open_src_file((*s->args)[0]->data)) {
       p.note_source(f);
       fclose(f);
@@ -151,7 +151,7 @@ void asm_passes::run_frontend() {
         unsigned int index = 0;
         for (asm_stmt* s : *parsed->stmts) {
           ++index;
-          if (s->opcode == ".include") {
+          if (text_is(s->opcode, ".include")) {
             std::string const& inc = (*s->args)[0]->data;
             if (!queued.insert(inc).second) continue;
             FILE* test = open_src_file(inc);
@@ -159,7 +159,7 @@ void asm_passes::run_frontend() {
             note_source(test);
             fclose(test);
             queue.push_back({inc, cur.name, s->line});
-          } else if (s->opcode == ".cmdline") {
+          } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
           }
         }

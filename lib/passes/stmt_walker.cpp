@@ -96,7 +96,7 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
     // Every directive starts with a dot: an instruction needs no comparisons.
     if (op.empty() || op[0] != '.') {
       instr_walker(s, name, second_pass);
-    } else if (op == ".include") {
+    } else if (text_is(op, ".include")) {
       std::string const& inc = (*s->args)[0]->data;
       if (include_chain.count(inc)) {
         post_error("Detected recursive inluding of file '" + inc + "'.", name, s->line);
@@ -104,15 +104,15 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
         auto it = ir.file_map.find(inc);
         if (it != ir.file_map.end()) stmt_walker(it->second, include_chain, second_pass);
       }
-    } else if (op == ".cmdline") {
+    } else if (text_is(op, ".cmdline")) {
       // applied by the front end
-    } else if (op == ".define") {
+    } else if (text_is(op, ".define")) {
       define_stmt(s, name, second_pass);
-    } else if (op == ".register") {
+    } else if (text_is(op, ".register")) {
       register_stmt(s, name, second_pass);
-    } else if (op == ".org") {
+    } else if (text_is(op, ".org")) {
       org_stmt(s, name, second_pass);
-    } else if (op == ".label") {
+    } else if (text_is(op, ".label")) {
       if (second_pass) continue;
       std::string const& label = (*s->args)[0]->data;
       std::string key = tolower(label);
@@ -120,9 +120,9 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
         post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
       else if (key != label)  // label_name() gives the key itself otherwise
         label_spelling[key] = label;
-    } else if (op == ".var") {
+    } else if (text_is(op, ".var")) {
       var_stmt(s, name, second_pass);
-    } else if (op == ".str") {
+    } else if (text_is(op, ".str")) {
       str_stmt(s, name, second_pass);
     } else {
       instr_walker(s, name, second_pass);
@@ -132,33 +132,36 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
 
 void asm_passes::define_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
   std::string const& sym = (*s->args)[0]->data;
-  std::string key = tolower(sym), upper = toupper(sym);
+  auto upper = [&sym] { return toupper(sym); };  // for messages only
   bool valid;
   unsigned int v = expression_walker((*s->args)[1], valid, file, s->line, 2, false, second_pass, !second_pass);
-  auto it = ir.sym_tab.find(key);
-  if (it != ir.sym_tab.end() && it->second.type != STO_VAR) {
-    post_error("Symbol '" + upper + "' already defined as register, label, or user defined register.", file, s->line);
+  // One look-up: the entry is created here when the name is new.
+  auto entry = ir.sym_tab.try_emplace(tolower(sym));
+  sym_type& slot = entry.first->second;
+  if (!entry.second && slot.type != STO_VAR) {
+    post_error("Symbol '" + upper() + "' already defined as register, label, or user defined register.", file, s->line);
   } else {
-    if (it != ir.sym_tab.end() && !second_pass)
-      asm_module::post_msg("Overwriting previous value of variable '" + upper + "'.",
+    if (!entry.second && !second_pass)
+      asm_module::post_msg("Overwriting previous value of variable '" + upper() + "'.",
                            asm_module::MLV_WARNING, file, s->line);
-    ir.sym_tab[key] = sym_type{v, STO_VAR, valid};
+    slot = sym_type{v, STO_VAR, valid};
   }
   if (second_pass && !valid)
-    post_error("Expression for variable '" + upper + "' cannot be evaluated during second assembling pass.", file, s->line);
+    post_error("Expression for variable '" + upper() + "' cannot be evaluated during second assembling pass.", file, s->line);
 }
 
 void asm_passes::register_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
   std::string const& sym = (*s->args)[0]->data;
-  std::string key = tolower(sym), upper = toupper(sym);
+  auto upper = [&sym] { return toupper(sym); };  // for messages only
+  std::string key = tolower(sym);
   bool valid;
   unsigned int v = expression_walker((*s->args)[1], valid, file, s->line, 2, true, true, !second_pass);
   if (ir.sym_tab.count(key)) {
-    post_error("Symbol '" + upper + "' already defined.", file, s->line);
+    post_error("Symbol '" + upper() + "' already defined.", file, s->line);
   } else if (valid) {
-    ir.sym_tab[key] = sym_type{v, STO_USER_REG, true};
+    ir.sym_tab.emplace(std::move(key), sym_type{v, STO_USER_REG, true});
   } else if (!second_pass) {
-    post_error("Expression for register '" + upper + "' cannot be evaluated during first assembling pass.", file, s->line);
+    post_error("Expression for register '" + upper() + "' cannot be evaluated during first assembling pass.", file, s->line);
   }
 }
 
