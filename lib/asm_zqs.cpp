@@ -7,7 +7,8 @@
 
 static void print_report() {
   std::string list = asm_module::print_msg_list();
-  fputs(list.c_str(), stdout);
+  // Every byte: a message may hold a NUL byte (from a file name, say).
+  fwrite(list.data(), 1, list.size(), stdout);
   unsigned int errors = asm_module::get_msg_count(asm_module::MLV_ERROR) +
                         asm_module::get_msg_count(asm_module::MLV_FATAL);
   unsigned int warnings = asm_module::get_msg_count(asm_module::MLV_WARNING);

@@ -54,10 +54,13 @@ void asm_passes::xml_dump_expr_walker(FILE* out, asm_expr* expr, std::string con
   };
   std::vector<frame> todo;
   if (expr) todo.push_back(frame{expr, 0, false});
+  // Indentation stops growing at 64 levels: a million-term chain would otherwise
+  // need terabytes of blanks (the size grows with the square of the depth).
+  size_t const max_indent_depth = 64;
   std::string pad;
   auto indent_to = [&](size_t depth) {
     pad.assign(indent);
-    pad.append(4 * depth, ' ');
+    pad.append(4 * std::min(depth, max_indent_depth), ' ');
     fwrite(pad.data(), 1, pad.size(), out);
   };
   while (!todo.empty()) {

@@ -106,6 +106,10 @@ void note_includes(asm_passes& p, asm_file* file) {
 }  // namespace
 
 FILE* asm_passes::open_src_file(std::string name) {
+  // A name with a NUL byte (a "\x00" escape) names no file: the system would
+  // see only the part before it, and two different names reaching one file
+  // would slip past the recursion check.
+  if (name.find('\0') != std::string::npos) return nullptr;
   if (FILE* f = open_readable(name)) return f;
   std::string cwd = current_dir();
   if (!cwd.empty())
