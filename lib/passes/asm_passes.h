@@ -105,6 +105,25 @@ class asm_passes {
   // --- instruction encoding (encode.cpp)
   void instr_walker(asm_stmt* stmt, std::string const& file, bool second_pass);
   std::vector<unsigned int> arg_vals_scratch;  // operand values, reused by every instruction
+  // Memo of the running pass: a mnemonic and a register operand that resolved
+  // once resolve to the same result for the rest of the pass (the instruction
+  // table cannot change, and a register symbol, the architecture's or a user
+  // defined one, cannot be redefined), so each is looked up once.
+  // Direct-mapped by name; only successful look-ups are kept.
+  static size_t const MEMO_SIZE = 256;
+  struct instr_memo_type {
+    std::string name;
+    instr_type const* instr = nullptr;
+  };
+  struct reg_memo_type {
+    std::string name;
+    std::string regtype;  // the register set of the operand template
+    unsigned int value = 0;
+    bool used = false;
+  };
+  instr_memo_type instr_memo[MEMO_SIZE];
+  reg_memo_type reg_memo[MEMO_SIZE];
+  void clear_memo();
 
   // --- back-ends (backend_*.cpp)
   void run_c_backend_pass();

@@ -1,5 +1,6 @@
 // Instruction statements: look-up, argument matching and the code word.
 #include <cassert>
+#include <cstring>
 
 #include "asm_passes.h"
 
@@ -19,7 +20,26 @@ bool representable(unsigned int v, unsigned int w) {
   return w > 0 && (long long)sv >= -(1ll << (w - 1));
 }
 
+// Memo slot of a name (and of a register set): a cheap hash, names are short.
+size_t memo_slot(std::string const& s, size_t h = 0) {
+  h += s.size();
+  for (char c : s) h = h * 31 + (unsigned char)c;
+  return h & (asm_passes::MEMO_SIZE - 1);
+}
+
+bool same_text(std::string const& a, std::string const& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 }  // namespace
+
+void asm_passes::clear_memo() {
+  for (instr_memo_type& m : instr_memo) m.instr = nullptr;
+  for (reg_memo_type& m : reg_memo) m.used = false;
+}
 
 void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
   // Names and numbers in messages are only spelled out when a message is posted.
@@ -29,13 +49,23 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
     asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
   };
   arch_type& arch_rec = sel_arch();
-  auto it = is_lower_case(s->opcode) ? arch_rec.instr_map.find(s->opcode)
-                                      : arch_rec.instr_map.find(tolower(s->opcode));
-  if (it == arch_rec.instr_map.end()) {
-    error("Instruction '" + name() + "' is not available in selected architecture.");
-    return;
+  bool const memo = pass_arch != nullptr;  // the memo holds only within a pass
+  instr_memo_type* im = memo ? &instr_memo[memo_slot(s->opcode)] : nullptr;
+  instr_type const* found = im && im->instr && same_text(im->name, s->opcode) ? im->instr : nullptr;
+  if (!found) {
+    auto it = is_lower_case(s->opcode) ? arch_rec.instr_map.find(s->opcode)
+                                        : arch_rec.instr_map.find(tolower(s->opcode));
+    if (it == arch_rec.instr_map.end()) {
+      error("Instruction '" + name() + "' is not available in selected architecture.");
+      return;
+    }
+    found = &it->second;
+    if (im) {
+      im->name = s->opcode;
+      im->instr = found;
+    }
   }
-  instr_type const& instr = it->second;
+  instr_type const& instr = *found;
   std::vector<arg_type> const& tmpl = instr.arg_type_lst;
   std::vector<asm_expr*> const& args = *s->args;
   size_t total = tmpl.size(), mandatory = 0;
@@ -67,6 +97,12 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
               "' or a user defined register symbol as argument " + n() + " but found an expression.");
         continue;
       }
+      reg_memo_type* rm =
+          memo ? &reg_memo[memo_slot(e->data, a.regtype.empty() ? 0 : (unsigned char)a.regtype[0])] : nullptr;
+      if (rm && rm->used && same_text(rm->name, e->data) && same_text(rm->regtype, a.regtype)) {
+        arg_vals[i] = rm->value;
+        continue;
+      }
       std::string lowered;
       std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
       auto sym = ir.sym_tab.find(key);
@@ -74,16 +110,29 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
         error("Undefined symbol '" + toupper(e->data) + "' in argument " + n() + ".");
       } else if (sym->second.type == STO_REG) {
         auto set = arch_rec.reg_map.find(a.regtype);
-        if (set != arch_rec.reg_map.end() && set->second.count(key))
+        if (set != arch_rec.reg_map.end() && set->second.count(key)) {
           arg_vals[i] = sym->second.value;
-        else
+          if (rm) {
+            rm->name = e->data;
+            rm->regtype = a.regtype;
+            rm->value = sym->second.value;
+            rm->used = true;
+          }
+        } else
           error("Expecting register symbol of type '" + regtype() +
                 "' or a user defined register symbol as argument " + n() + " but found a register symbol of another type.");
       } else if (sym->second.type == STO_USER_REG) {
+        // A user register, once defined, keeps its value for the rest of the pass.
         auto set = arch_rec.rev_reg_map.find(a.regtype);
-        if (set != arch_rec.rev_reg_map.end() && set->second.count(sym->second.value))
+        if (set != arch_rec.rev_reg_map.end() && set->second.count(sym->second.value)) {
           arg_vals[i] = sym->second.value;
-        else
+          if (rm) {
+            rm->name = e->data;
+            rm->regtype = a.regtype;
+            rm->value = sym->second.value;
+            rm->used = true;
+          }
+        } else
           error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " +
                 num2hexstr(sym->second.value) + " in argument " + n() + ".");
       } else {

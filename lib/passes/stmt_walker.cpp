@@ -36,7 +36,10 @@ namespace {
 // it up for every word otherwise.
 struct pass_arch_guard {
   asm_passes& p;
-  explicit pass_arch_guard(asm_passes& p) : p(p) { p.pass_arch = &asm_arch::arch_map.at(p.arch_name); }
+  explicit pass_arch_guard(asm_passes& p) : p(p) {
+    p.pass_arch = &asm_arch::arch_map.at(p.arch_name);
+    p.clear_memo();
+  }
   ~pass_arch_guard() { p.pass_arch = nullptr; }
 };
 
