@@ -121,9 +121,10 @@ class asm_passes {
     unsigned int value = 0;
     bool used = false;
   };
-  instr_memo_type instr_memo[MEMO_SIZE];
-  reg_memo_type reg_memo[MEMO_SIZE];
-  void clear_memo();
+  // Empty (and unused) for small programs, where it would not pay.
+  std::vector<instr_memo_type> instr_memo;
+  std::vector<reg_memo_type> reg_memo;
+  void clear_memo();  // at the start of each pass
 
   // --- back-ends (backend_*.cpp)
   void run_c_backend_pass();

@@ -37,8 +37,15 @@ bool same_text(std::string const& a, std::string const& b) {
 }  // namespace
 
 void asm_passes::clear_memo() {
-  for (instr_memo_type& m : instr_memo) m.instr = nullptr;
-  for (reg_memo_type& m : reg_memo) m.used = false;
+  size_t stmts = 0;
+  for (asm_file* f : *ir.file_list) stmts += f->stmts->size();
+  if (stmts < MEMO_SIZE) {
+    instr_memo.clear();
+    reg_memo.clear();
+    return;
+  }
+  instr_memo.assign(MEMO_SIZE, instr_memo_type());
+  reg_memo.assign(MEMO_SIZE, reg_memo_type());
 }
 
 void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
@@ -49,7 +56,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
     asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
   };
   arch_type& arch_rec = sel_arch();
-  bool const memo = pass_arch != nullptr;  // the memo holds only within a pass
+  bool const memo = pass_arch != nullptr && !instr_memo.empty();  // it holds within a pass only
   instr_memo_type* im = memo ? &instr_memo[memo_slot(s->opcode)] : nullptr;
   instr_type const* found = im && im->instr && same_text(im->name, s->opcode) ? im->instr : nullptr;
   if (!found) {

@@ -38,9 +38,15 @@ struct pool_guard {
 };
 
 // Closes the source and releases the scanner however the parse ends.
+// The stream gets a buffer of our own, which spares it a size query of the
+// file (the scanner reads in large blocks anyway).
 struct parse_guard {
   FILE* f;
-  explicit parse_guard(FILE* f) : f(f) { scanner_begin(f); }
+  char buf[4096];
+  explicit parse_guard(FILE* f) : f(f) {
+    setvbuf(f, buf, _IOFBF, sizeof buf);
+    scanner_begin(f);
+  }
   ~parse_guard() {
     scanner_end();
     fclose(f);
