@@ -60,6 +60,7 @@ class asm_passes {
 
   // --- front end (frontend.cpp)
   void run_frontend();
+  size_t parsed_labels = 0;  // label statements seen by the front end: sizes the symbol table
   FILE* open_src_file(std::string name);
 
   // --- files of a run (files.cpp)

@@ -145,13 +145,19 @@ void asm_passes::close_output(FILE* f, std::string const& name, char const* what
 }
 
 std::vector<std::pair<std::string, sym_type>> asm_passes::sorted_symbols(bool labels_only) {
-  std::vector<std::pair<std::string, sym_type>> v;
+  // Sorts pointers to the entries, then copies each entry once.
+  typedef std::pair<std::string const, sym_type> entry;
+  std::vector<entry const*> order;
+  order.reserve(ir.sym_tab.size());
   for (auto const& p : ir.sym_tab)
-    if (!labels_only || p.second.type == STO_LABEL) v.push_back(p);
-  std::sort(v.begin(), v.end(), [](auto const& a, auto const& b) {
-    if (a.second.value != b.second.value) return a.second.value < b.second.value;
-    return a.first < b.first;
+    if (!labels_only || p.second.type == STO_LABEL) order.push_back(&p);
+  std::sort(order.begin(), order.end(), [](entry const* a, entry const* b) {
+    if (a->second.value != b->second.value) return a->second.value < b->second.value;
+    return a->first < b->first;
   });
+  std::vector<std::pair<std::string, sym_type>> v;
+  v.reserve(order.size());
+  for (entry const* e : order) v.emplace_back(e->first, e->second);
   return v;
 }
 

@@ -171,6 +171,8 @@ void asm_passes::run_frontend() {
             queue.push_back({inc, cur.name, s->line});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
+          } else if (text_is(s->opcode, ".label")) {
+            ++parsed_labels;
           }
         }
       } catch (...) {

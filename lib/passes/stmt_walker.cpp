@@ -50,6 +50,8 @@ void asm_passes::run_assemble_pass1() {
   adr_ctr = 0;
   adr_wrapped = false;
   words_placed = 0;
+  // Room for the registers and every label at once: no rehashing of a big table.
+  ir.sym_tab.reserve(ir.sym_tab.size() + sel_arch().sym_map.size() + parsed_labels);
   for (auto const& s : sel_arch().sym_map) ir.sym_tab[s.first] = s.second;
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, false);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
