@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <list>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -65,7 +66,8 @@ class asm_passes {
 
   // --- files of a run (files.cpp)
   // Identity (device, inode) of every source file the run has read.
-  std::vector<std::pair<unsigned long long, unsigned long long>> source_ids;
+  // A set: a program may include tens of thousands of files.
+  std::set<std::pair<unsigned long long, unsigned long long>> source_ids;
   void note_source(FILE* f);
   bool is_source_file(std::string const& name);
   // Fatal when an output of the run would replace one of its sources.

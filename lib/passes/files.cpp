@@ -67,8 +67,7 @@ static bool id_of_stream(FILE* f, file_id& id) {
 void asm_passes::note_source(FILE* f) {
   file_id id;
   if (!f || !id_of_stream(f, id)) return;
-  if (std::find(source_ids.begin(), source_ids.end(), id) == source_ids.end())
-    source_ids.push_back(id);
+  source_ids.insert(id);
 }
 
 bool asm_passes::is_source_file(std::string const& name) {
@@ -77,7 +76,7 @@ bool asm_passes::is_source_file(std::string const& name) {
   file_id id, main_id;
   if (!id_of_path(name, id)) return false;
   if (!input_file_name.empty() && id_of_path(input_file_name, main_id) && main_id == id) return true;
-  return std::find(source_ids.begin(), source_ids.end(), id) != source_ids.end();
+  return source_ids.count(id) != 0;
 }
 
 // Stops the run instead of writing over a source; the refusal is reported once
