@@ -62,7 +62,10 @@ class asm_passes {
   // --- front end (frontend.cpp)
   void run_frontend();
   size_t parsed_labels = 0;  // label statements seen by the front end: sizes the symbol table
+  size_t source_bytes = 0;   // bytes of source the front end has opened
+  size_t heap_reserved = 0;  // heap marked for huge pages for them
   FILE* open_src_file(std::string name);
+  void prepare_heap(FILE* f);
 
   // --- files of a run (files.cpp)
   // Identity (device, inode) of every source file the run has read.
@@ -80,7 +83,9 @@ class asm_passes {
   // Flushes and closes it; fatal "Unable to write <what> file '...'." on a write error.
   void close_output(FILE* f, std::string const& name, char const* what);
   // Labels of the symbol table, by address, then name: the order of every listing.
-  std::vector<std::pair<std::string, sym_type>> sorted_symbols(bool labels_only);
+  typedef std::pair<std::string const, sym_type> sym_entry;
+  // Entries of the symbol table by value, then name (the order of every listing).
+  std::vector<sym_entry const*> sorted_symbols(bool labels_only);
   // Labels as first written (the table keys are lower case); -syzqs prints these.
   std::unordered_map<std::string, std::string> label_spelling;
   std::string label_name(std::string const& key);

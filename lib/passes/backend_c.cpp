@@ -94,11 +94,11 @@ void asm_passes::run_c_def_backend_pass() {
           lbl.c_str(), first, label);
   fprintf(f, "#define SIZE_%s       (%4llu) /* code size in bytes of assembled code in C-array '%s' */" ASM_EOL ASM_EOL,
           lbl.c_str(), size, label);
-  for (auto const& s : sorted_symbols(true)) {
-    std::string const sym = case_sens_sym ? label_name(s.first) : toupper(s.first);
-    std::string const pad(s.first.size() < 20 ? 20 - s.first.size() : 1, ' ');
+  for (sym_entry const* s : sorted_symbols(true)) {
+    std::string const sym = case_sens_sym ? label_name(s->first) : toupper(s->first);
+    std::string const pad(s->first.size() < 20 ? 20 - s->first.size() : 1, ' ');
     fprintf(f, "#define LABEL_%s_%s  %s    (%4u) /* Index into C-array '%s' for assembler label '%s' */" ASM_EOL,
-            lbl.c_str(), sym.c_str(), pad.c_str(), (s.second.value - first) >> 2, label, sym.c_str());
+            lbl.c_str(), sym.c_str(), pad.c_str(), (s->second.value - first) >> 2, label, sym.c_str());
   }
   fputs(ASM_EOL "#endif" ASM_EOL, f);
   close_output(f, def_file_name, "definition");

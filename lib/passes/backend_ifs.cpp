@@ -32,12 +32,12 @@ void asm_passes::run_ifs_def_backend_pass() {
           lbl.c_str(), first, label);
   fprintf(f, "AEI ASSIGN SIZE_%s   = %4llu  -- code size in bytes of assembled code in memory '%s'" ASM_EOL ASM_EOL,
           lbl.c_str(), size, label);
-  for (auto const& s : sorted_symbols(true)) {
-    std::string const sym = case_sens_sym ? label_name(s.first) : toupper(s.first);
-    std::string const pad(s.first.size() < 20 ? 20 - s.first.size() : 1, ' ');
+  for (sym_entry const* s : sorted_symbols(true)) {
+    std::string const sym = case_sens_sym ? label_name(s->first) : toupper(s->first);
+    std::string const pad(s->first.size() < 20 ? 20 - s->first.size() : 1, ' ');
     fprintf(f,
             "AEI ASSIGN LABEL_%s_%s  %s = $(#%s+h#%08X)   -- AEI address for accessing memory '%s' at address label '%s'" ASM_EOL,
-            lbl.c_str(), sym.c_str(), pad.c_str(), label, s.second.value, label, sym.c_str());
+            lbl.c_str(), sym.c_str(), pad.c_str(), label, s->second.value, label, sym.c_str());
   }
   fputs(ASM_EOL, f);
   close_output(f, def_file_name, "definition");

@@ -173,14 +173,14 @@ void asm_passes::run_log_backend_pass() {
   fputs("     Type          | Name                           | Value " ASM_EOL, log);
   static STO_TYPE const kinds[] = {STO_VAR, STO_LABEL, STO_USER_REG, STO_REG};
   static char const* const titles[] = {"Variable     ", "Label        ", "User Register", "Register     "};
-  std::vector<std::pair<std::string, sym_type>> const syms = sorted_symbols(false);
+  std::vector<sym_entry const*> const syms = sorted_symbols(false);
   for (int k = 0; k < 4; ++k) {
     bool first = true;
-    for (auto const& s : syms) {
-      if (s.second.type != kinds[k]) continue;
+    for (sym_entry const* s : syms) {
+      if (s->second.type != kinds[k]) continue;
       if (first) fprintf(log, "%s" ASM_EOL "     %s", rule_line.c_str(), titles[k]);
       else fputs("                  ", log);
-      fprintf(log, " | %30s | 0x%X" ASM_EOL, toupper(s.first).c_str(), s.second.value);
+      fprintf(log, " | %30s | 0x%X" ASM_EOL, toupper(s->first).c_str(), s->second.value);
       first = false;
     }
   }

@@ -137,10 +137,10 @@ void asm_passes::run_xml_dump_pass() {
 
   static char const* const sym_kinds[] = {"STO_VAR", "STO_REG", "STO_USER_REG", "STO_LABEL"};
   fputs("    <sym_tab>" ASM_EOL, f);
-  for (auto const& s : sorted_symbols(false)) {
-    unsigned int k = (unsigned int)s.second.type;
+  for (sym_entry const* s : sorted_symbols(false)) {
+    unsigned int k = (unsigned int)s->second.type;
     fprintf(f, "        <symbol ident=\"%s\" value=\"0x%X\" type=\"%s\" assignable=\"%s\"/>" ASM_EOL,
-            xml_attr(s.first).c_str(), s.second.value, k < 4 ? sym_kinds[k] : "", b(s.second.assignable));
+            xml_attr(s->first).c_str(), s->second.value, k < 4 ? sym_kinds[k] : "", b(s->second.assignable));
   }
   fputs("    </sym_tab>" ASM_EOL, f);
 

@@ -143,20 +143,19 @@ void asm_passes::close_output(FILE* f, std::string const& name, char const* what
                          asm_module::MLV_FATAL, "", 0);
 }
 
-std::vector<std::pair<std::string, sym_type>> asm_passes::sorted_symbols(bool labels_only) {
-  // Sorts pointers to the entries, then copies each entry once.
-  typedef std::pair<std::string const, sym_type> entry;
-  std::vector<entry const*> order;
+std::vector<asm_passes::sym_entry const*> asm_passes::sorted_symbols(bool labels_only) {
+  // The values sit next to the pointers, so only equal values need the entries.
+  std::vector<std::pair<unsigned int, sym_entry const*>> order;
   order.reserve(ir.sym_tab.size());
   for (auto const& p : ir.sym_tab)
-    if (!labels_only || p.second.type == STO_LABEL) order.push_back(&p);
-  std::sort(order.begin(), order.end(), [](entry const* a, entry const* b) {
-    if (a->second.value != b->second.value) return a->second.value < b->second.value;
-    return a->first < b->first;
+    if (!labels_only || p.second.type == STO_LABEL) order.emplace_back(p.second.value, &p);
+  std::sort(order.begin(), order.end(), [](auto const& a, auto const& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return a.second->first < b.second->first;
   });
-  std::vector<std::pair<std::string, sym_type>> v;
+  std::vector<sym_entry const*> v;
   v.reserve(order.size());
-  for (entry const* e : order) v.emplace_back(e->first, e->second);
+  for (auto const& e : order) v.push_back(e.second);
   return v;
 }
 

@@ -23,6 +23,9 @@ asm_passes::lny_var_type asm_passes::lny_var;
 
 namespace {
 
+size_t const HEAP_PER_SOURCE_BYTE = 16;  // untouched room costs no memory, only address space
+size_t const HEAP_STEP = 16u << 20;
+
 // A file still to parse, with the position of the .include that asked for it.
 struct queued_file {
   std::string name;
@@ -125,6 +128,19 @@ FILE* asm_passes::open_src_file(std::string name) {
   return nullptr;
 }
 
+// A big program makes a big tree and symbol table: once its sources pass a few
+// MiB, room for them goes on huge pages ahead of the parse, a step at a time.
+void asm_passes::prepare_heap(FILE* f) {
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0 || st.st_size <= 0) return;
+  source_bytes += (size_t)st.st_size;
+  size_t want = source_bytes * HEAP_PER_SOURCE_BYTE;
+  if (want < HEAP_STEP || want <= heap_reserved) return;
+  size_t step = want - heap_reserved < HEAP_STEP ? HEAP_STEP : want - heap_reserved;
+  reserve_huge_heap(step);
+  heap_reserved += step;
+}
+
 void asm_passes::run_frontend() {
   pool_guard pool(&ir.node_pool);
   std::deque<queued_file> queue{{input_file_name, "", 0}};
@@ -141,6 +157,7 @@ void asm_passes::run_frontend() {
     FILE* f = open_src_file(cur.name);
     if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
     note_source(f);
+    prepare_heap(f);
     bool read_error;
     {
       parse_guard guard(f);

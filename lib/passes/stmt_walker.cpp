@@ -1,26 +1,5 @@
 // The two assembly passes and the statement walker with every directive.
-#include <cstdint>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "asm_passes.h"
-
-// Marks the whole pages inside a large block for huge pages, where the system
-// has them: the words of a big program then fill it without a page fault per
-// 4 KiB (the node pool does the same for the tree).
-static void advise_huge_pages(void const* p, size_t n) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  uintptr_t const page = 2u << 20;
-  uintptr_t begin = ((uintptr_t)p + page - 1) & ~(page - 1);
-  uintptr_t end = ((uintptr_t)p + n) & ~(page - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)p;
-  (void)n;
-#endif
-}
 
 static void post_error(std::string const& text, std::string const& file, unsigned int line) {
   asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
