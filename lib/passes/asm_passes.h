@@ -65,13 +65,13 @@ class asm_passes {
   size_t source_bytes = 0;   // bytes of source the front end has opened
   size_t heap_reserved = 0;  // heap marked for huge pages for them
   FILE* open_src_file(std::string name);
-  void prepare_heap(FILE* f);
+  void prepare_heap(unsigned long long size);
 
   // --- files of a run (files.cpp)
   // Identity (device, inode) of every source file the run has read.
   // A set: a program may include tens of thousands of files.
   std::set<std::pair<unsigned long long, unsigned long long>> source_ids;
-  void note_source(FILE* f);
+  unsigned long long note_source(FILE* f);  // gives the size of the file, 0 if unknown
   bool is_source_file(std::string const& name);
   // Fatal when an output of the run would replace one of its sources.
   void check_output_names();

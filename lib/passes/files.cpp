@@ -26,11 +26,12 @@ typedef std::pair<unsigned long long, unsigned long long> file_id;
 #ifdef _WIN32
 // Windows has no inodes (st_ino is always 0): a file is known by its volume
 // serial number and file index, whatever spelling of its path was used.
-static bool id_of_handle(HANDLE h, file_id& id) {
+static bool id_of_handle(HANDLE h, file_id& id, unsigned long long* size = nullptr) {
   BY_HANDLE_FILE_INFORMATION info;
   if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return false;
   id = file_id(info.dwVolumeSerialNumber,
                ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow);
+  if (size) *size = ((unsigned long long)info.nFileSizeHigh << 32) | info.nFileSizeLow;
   return id.second != 0;
 }
 
@@ -44,8 +45,8 @@ static bool id_of_path(std::string const& name, file_id& id) {
   return known;
 }
 
-static bool id_of_stream(FILE* f, file_id& id) {
-  return id_of_handle((HANDLE)_get_osfhandle(_fileno(f)), id);
+static bool id_of_stream(FILE* f, file_id& id, unsigned long long& size) {
+  return id_of_handle((HANDLE)_get_osfhandle(_fileno(f)), id, &size);
 }
 #else
 // Device and inode of a path or stream; inode 0 means "unknown".
@@ -56,18 +57,21 @@ static bool id_of_path(std::string const& name, file_id& id) {
   return id.second != 0;
 }
 
-static bool id_of_stream(FILE* f, file_id& id) {
+static bool id_of_stream(FILE* f, file_id& id, unsigned long long& size) {
   struct stat st;
   if (fstat(fileno(f), &st) != 0) return false;
   id = file_id((unsigned long long)st.st_dev, (unsigned long long)st.st_ino);
+  size = st.st_size > 0 ? (unsigned long long)st.st_size : 0;
   return id.second != 0;
 }
 #endif
 
-void asm_passes::note_source(FILE* f) {
+unsigned long long asm_passes::note_source(FILE* f) {
   file_id id;
-  if (!f || !id_of_stream(f, id)) return;
+  unsigned long long size = 0;
+  if (!f || !id_of_stream(f, id, size)) return size;
   source_ids.insert(id);
+  return size;
 }
 
 bool asm_passes::is_source_file(std::string const& name) {

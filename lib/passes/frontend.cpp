@@ -130,10 +130,8 @@ FILE* asm_passes::open_src_file(std::string name) {
 
 // A big program makes a big tree and symbol table: once its sources pass a few
 // MiB, room for them goes on huge pages ahead of the parse, a step at a time.
-void asm_passes::prepare_heap(FILE* f) {
-  struct stat st;
-  if (fstat(fileno(f), &st) != 0 || st.st_size <= 0) return;
-  source_bytes += (size_t)st.st_size;
+void asm_passes::prepare_heap(unsigned long long size) {
+  source_bytes += (size_t)size;
   size_t want = source_bytes * HEAP_PER_SOURCE_BYTE;
   if (want < HEAP_STEP || want <= heap_reserved) return;
   size_t step = want - heap_reserved < HEAP_STEP ? HEAP_STEP : want - heap_reserved;
@@ -156,8 +154,7 @@ void asm_passes::run_frontend() {
 
     FILE* f = open_src_file(cur.name);
     if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
-    note_source(f);
-    prepare_heap(f);
+    prepare_heap(note_source(f));
     bool read_error;
     {
       parse_guard guard(f);
