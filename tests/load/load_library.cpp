@@ -1,0 +1,221 @@
+// A host tool under load: N calls of each library function with random valid
+// and invalid arguments in one process. Every call must either give a result
+// or throw a std::string; valid input must give the right result; resident
+// memory and the heap must stay flat from the first tenth of the calls to the
+// last; no temporary file may stay in /tmp and nothing may reach stdout.
+//   load_library [N]        (default 1000000; the sanitizer build runs fewer)
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+#include <malloc.h>
+#define HAVE_MALLINFO2 1
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ASAN 1
+#endif
+#endif
+
+#include "asm_zqs.h"
+
+namespace {
+
+int failures = 0;
+
+void fail(std::string const& what) {
+  if (++failures <= 20) fprintf(stderr, "FAIL: %s\n", what.c_str());
+}
+
+long vm_rss_kib() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmRSS:") {
+      long kib = 0;
+      status >> kib;
+      return kib;
+    }
+    status.ignore(1 << 16, '\n');
+  }
+  return -1;
+}
+
+size_t heap_in_use() {
+#ifdef HAVE_MALLINFO2
+  return mallinfo2().uordblks;
+#else
+  return 0;
+#endif
+}
+
+std::set<std::string> temp_files() {
+  std::set<std::string> names;
+  if (DIR* d = opendir("/tmp")) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.compare(0, 8, "asm_zqs_") == 0) names.insert(n);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+char const* const archs[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
+char const* const bad_archs[] = {"", "zqs24-5", "ZQS24-1", "zqs24-1 ", "x"};
+
+// Lines of every kind the single-line interface must refuse, and texts that
+// turn a valid line into garbage.
+char const* const bad_lines[] = {
+    "", "nop\nnop", "foo r0", "movl r0,, (", ".include \"nowhere.zqs\"", "movl r9, 1",
+    "movl r0, 0x1000000", "jmp 3", "\"open", ".cmdline -W", ".cmdline -arch zqs99",
+    "l: l: nop", "movl r0, 1/0", "movl r0, undefined_name", ".org 8", ".var 8, 1",
+    "nop ~ @ `", ".str 0, \"ab\"", "movl r0, ((((1", ".define x, x"};
+char const noise[] = "\x00\x01\t\r\n \"';:,.()+-*/%&|^~<>=!?#$@`\\\x7f\x80\xff";
+
+struct rng {
+  std::mt19937 gen{20261208};
+  unsigned int word() { return gen(); }
+  size_t below(size_t n) { return gen() % n; }
+};
+
+// A line that must assemble to `expect` (zqs24-1 encodings checked by hand).
+std::string valid_line(rng& r, unsigned int& expect) {
+  unsigned int reg = (unsigned int)r.below(8), imm = r.word() & 0xFFFFFF;
+  switch (r.below(3)) {
+    case 0:
+      expect = 0x10000000 | reg << 24 | imm;
+      return "movl r" + std::to_string(reg) + ", " + std::to_string(imm);
+    case 1:
+      expect = 0x10000000 | reg << 24 | imm;
+      return "  MOVL R" + std::to_string(reg) + " , 0x" + [&] {
+        char b[16];
+        snprintf(b, sizeof b, "%X", imm);
+        return std::string(b);
+      }() + "  ; comment";
+    default:
+      expect = 0x10000000 | reg << 24 | (imm & 0xFF) * 3;
+      return "movl r" + std::to_string(reg) + ", " + std::to_string(imm & 0xFF) + " * 3";
+  }
+}
+
+std::string garbage_line(rng& r) {
+  std::string s = bad_lines[r.below(sizeof bad_lines / sizeof *bad_lines)];
+  unsigned int expect;
+  if (r.below(2)) s = valid_line(r, expect);
+  for (size_t k = 1 + r.below(4); k-- > 0;) {
+    char c = noise[r.below(sizeof noise - 1)];
+    s.insert(s.empty() ? 0 : r.below(s.size() + 1), 1, c);
+  }
+  return s;
+}
+
+void assemble_calls(rng& r, long n) {
+  for (long i = 0; i < n; ++i) {
+    unsigned int expect = 0;
+    bool valid = r.below(2) == 0;
+    std::string arch = valid || r.below(4) ? "zqs24-1" : bad_archs[r.below(5)];
+    std::string line = valid ? valid_line(r, expect) : garbage_line(r);
+    try {
+      unsigned int w = assemble_single_instr(arch, line);
+      if (valid && w != expect) fail("'" + line + "' gave a wrong word");
+    } catch (std::string const& e) {
+      if (valid) fail("'" + line + "' refused: " + e);
+      else if (e.empty()) fail("empty message for '" + line + "'");
+    } catch (...) {
+      fail("'" + line + "' threw something other than a text");
+    }
+  }
+}
+
+void disassemble_calls(rng& r, long n) {
+  for (long i = 0; i < n; ++i) {
+    bool valid = r.below(8) != 0;
+    std::string arch = valid ? archs[r.below(5)] : bad_archs[r.below(5)];
+    try {
+      std::string text = disassemble_single_instr(arch, r.word());
+      if (!valid || text.empty()) fail("disassembly for arch '" + arch + "'");
+    } catch (std::string const&) {
+    } catch (...) {
+      fail("disassemble threw something other than a text");
+    }
+  }
+}
+
+void register_calls(rng& r, long n) {
+  for (long i = 0; i < n; ++i) {
+    bool valid = r.below(8) != 0;
+    std::string arch = valid ? archs[r.below(5)] : bad_archs[r.below(5)];
+    unsigned int adr = r.below(4) ? (unsigned int)r.below(32) : r.word();
+    try {
+      std::string name = get_reg_map_symbol(arch, adr);
+      if (!valid) fail("register name for arch '" + arch + "'");
+    } catch (std::string const&) {
+    } catch (...) {
+      fail("get_reg_map_symbol threw something other than a text");
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long n = argc > 1 ? atol(argv[1]) : 1000000;
+  if (n < 10) n = 10;
+  std::set<std::string> before = temp_files();
+  // Standard output goes to a file that must stay empty.
+  fflush(stdout);
+  char out_name[] = "/tmp/load_stdout_XXXXXX";
+  int capture = mkstemp(out_name);
+  if (capture < 0) return 2;
+  int saved = dup(1);
+  dup2(capture, 1);
+
+  rng r;
+  long const warm = n / 10;
+  assemble_calls(r, warm);
+  disassemble_calls(r, warm);
+  register_calls(r, warm);
+  long rss1 = vm_rss_kib();
+  size_t heap1 = heap_in_use();
+  assemble_calls(r, n - warm);
+  disassemble_calls(r, n - warm);
+  register_calls(r, n - warm);
+  long rss2 = vm_rss_kib();
+  size_t heap2 = heap_in_use();
+
+  fflush(stdout);
+  dup2(saved, 1);
+  close(saved);
+  off_t out_size = lseek(capture, 0, SEEK_END);
+  close(capture);
+  remove(out_name);
+
+  printf("%ld calls of each function; VmRSS %ld -> %ld KiB, heap %zu -> %zu bytes\n", n, rss1, rss2,
+         heap1, heap2);
+  if (out_size != 0) fail("the library wrote to standard output");
+  // Under a sanitizer the process size says nothing (quarantine); the leak
+  // checker at exit does the proving there.
+#ifndef UNDER_ASAN
+  if (rss2 > rss1 + 1024) fail("resident memory grew");
+  if (heap2 > heap1 + 64 * 1024) fail("the heap grew");
+#endif
+  for (std::string const& t : temp_files())
+    if (!before.count(t)) {
+      usleep(200000);  // another process's file lives only microseconds
+      if (temp_files().count(t)) fail("left in /tmp: " + t);
+    }
+  if (failures) fprintf(stderr, "%d failure(s)\n", failures);
+  return failures ? 1 : 0;
+}
