@@ -161,6 +161,27 @@ TEST_F(Scanner, CmdlineWords) {
   EXPECT_EQ(asm_module::print_msg_list(), "");
 }
 
+// Every byte value inside a .cmdline word and inside a quoted word: only the
+// blank, the comment starts, the quote and the line ends have a meaning there;
+// every other byte (NUL, tab, 0x80-0xFF ...) is part of the word.
+TEST_F(Scanner, CmdlineEveryByte) {
+  for (int b = 0; b < 256; ++b) {
+    std::string const c(1, (char)b);
+    std::string plain = "CMDLINE[x" + c + "y] EOF";
+    if (b == ' ') plain = "CMDLINE[x|y] EOF";
+    if (b == ';' || b == '#') plain = "CMDLINE[x] EOF";
+    if (b == '\n' || b == '\r') plain = "CMDLINE[x] EOL IDENT(y) EOF";
+    if (b == '"') plain = "ERROR EOF";  // x"y opens a quote that never closes
+    EXPECT_EQ(scan(".cmdline x" + c + "y"), plain) << "byte " << b << " in a word";
+
+    std::string quoted = "CMDLINE[x" + c + "y] EOF";
+    if (b == '"') quoted = "ERROR EOF";  // "x"y" leaves the last quote open
+    if (b == '\n' || b == '\r') quoted = "ERROR EOL IDENT(y) EOF";  // the y" after it: an open string
+    EXPECT_EQ(scan(".cmdline \"x" + c + "y\""), quoted) << "byte " << b << " in a quoted word";
+  }
+  asm_module::clear_msg_list();
+}
+
 TEST_F(Scanner, CmdlineOpenQuote) {
   EXPECT_EQ(scan("\n.cmdline -o \"a b\nx", true), "EOL@1 ERROR@1 EOL@2 IDENT(x)@2 EOF@3");
   EXPECT_EQ(scan(".cmdline \"a", true), "ERROR@0 EOF@1");
