@@ -167,3 +167,10 @@ void reserve_huge_heap(size_t bytes) {
   (void)bytes;
 #endif
 }
+
+void restore_heap_defaults() {
+#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_HUGEPAGE) && !defined(ASM_OWN_ALLOCATOR)
+  mallopt(M_MMAP_THRESHOLD, 128 << 10);
+  mallopt(M_TRIM_THRESHOLD, 128 << 10);
+#endif
+}

@@ -56,5 +56,8 @@ void advise_huge_pages(void const* p, size_t n);
 // fault per 2 MiB instead of one per 4 KiB, and the symbol table look-ups far
 // fewer TLB misses.
 void reserve_huge_heap(size_t bytes);
+// Gives the allocator its usual settings back after reserve_huge_heap, so that
+// a host process returns freed memory to the system as before.
+void restore_heap_defaults();
 
 #endif

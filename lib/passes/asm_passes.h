@@ -20,6 +20,8 @@
 
 class asm_passes {
  public:
+  asm_passes() = default;
+  ~asm_passes();  // hands the allocator settings back when the run changed them
   // Location shared by scanner, grammar and front end.
   struct lny_var_type {
     unsigned int line = 0;

@@ -139,6 +139,11 @@ void asm_passes::prepare_heap(unsigned long long size) {
   heap_reserved += step;
 }
 
+// The members (the tree above all) are freed after this, under the usual settings.
+asm_passes::~asm_passes() {
+  if (heap_reserved) restore_heap_defaults();
+}
+
 void asm_passes::run_frontend() {
   pool_guard pool(&ir.node_pool);
   std::deque<queued_file> queue{{input_file_name, "", 0}};
