@@ -92,7 +92,7 @@ void* map_block(size_t n) {
   uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(uintptr_t)(HUGE_PAGE - 1);
   if (aligned > start) munmap(raw, aligned - start);
   if (aligned + n < start + n + HUGE_PAGE) munmap(reinterpret_cast<void*>(aligned + n), start + HUGE_PAGE - aligned);
-  madvise(reinterpret_cast<void*>(aligned), n, MADV_HUGEPAGE);
+  advise_huge_pages(reinterpret_cast<void*>(aligned), n);
   return reinterpret_cast<void*>(aligned);
 #else
   return ::operator new(n);

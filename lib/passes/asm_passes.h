@@ -84,7 +84,6 @@ class asm_passes {
   FILE* create_output(std::string const& name, char const* what);
   // Flushes and closes it; fatal "Unable to write <what> file '...'." on a write error.
   void close_output(FILE* f, std::string const& name, char const* what);
-  // Labels of the symbol table, by address, then name: the order of every listing.
   typedef std::pair<std::string const, sym_type> sym_entry;
   // Entries of the symbol table by value, then name (the order of every listing).
   std::vector<sym_entry const*> sorted_symbols(bool labels_only);
