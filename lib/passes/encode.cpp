@@ -112,19 +112,23 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
       }
       std::string lowered;
       std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
+      // A register operand that passes; the memo keeps it for the next use.
+      auto accept_register = [&](unsigned int value) {
+        arg_vals[i] = value;
+        if (rm) {
+          rm->name = e->data;
+          rm->regtype = a.regtype;
+          rm->value = value;
+          rm->used = true;
+        }
+      };
       auto sym = ir.sym_tab.find(key);
       if (sym == ir.sym_tab.end()) {
         error("Undefined symbol '" + toupper(e->data) + "' in argument " + n() + ".");
       } else if (sym->second.type == STO_REG) {
         auto set = arch_rec.reg_map.find(a.regtype);
         if (set != arch_rec.reg_map.end() && set->second.count(key)) {
-          arg_vals[i] = sym->second.value;
-          if (rm) {
-            rm->name = e->data;
-            rm->regtype = a.regtype;
-            rm->value = sym->second.value;
-            rm->used = true;
-          }
+          accept_register(sym->second.value);
         } else
           error("Expecting register symbol of type '" + regtype() +
                 "' or a user defined register symbol as argument " + n() + " but found a register symbol of another type.");
@@ -132,13 +136,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
         // A user register, once defined, keeps its value for the rest of the pass.
         auto set = arch_rec.rev_reg_map.find(a.regtype);
         if (set != arch_rec.rev_reg_map.end() && set->second.count(sym->second.value)) {
-          arg_vals[i] = sym->second.value;
-          if (rm) {
-            rm->name = e->data;
-            rm->regtype = a.regtype;
-            rm->value = sym->second.value;
-            rm->used = true;
-          }
+          accept_register(sym->second.value);
         } else
           error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " +
                 num2hexstr(sym->second.value) + " in argument " + n() + ".");

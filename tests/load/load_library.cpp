@@ -4,31 +4,15 @@
 // memory and the heap must stay flat from the first tenth of the calls to the
 // last; no temporary file may stay in /tmp and nothing may reach stdout.
 //   load_library [N]        (default 1000000; the sanitizer build runs fewer)
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-#include <malloc.h>
-#define HAVE_MALLINFO2 1
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-#define UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define UNDER_ASAN 1
-#endif
-#endif
-
-#include "asm_zqs.h"
+#include "test_single_support.h"
 
 namespace {
 
@@ -38,39 +22,9 @@ void fail(std::string const& what) {
   if (++failures <= 20) fprintf(stderr, "FAIL: %s\n", what.c_str());
 }
 
-long vm_rss_kib() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    status.ignore(1 << 16, '\n');
-  }
-  return -1;
-}
-
-size_t heap_in_use() {
-#ifdef HAVE_MALLINFO2
-  return mallinfo2().uordblks;
-#else
-  return 0;
-#endif
-}
-
-std::set<std::string> temp_files() {
-  std::set<std::string> names;
-  if (DIR* d = opendir("/tmp")) {
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n.compare(0, 8, "asm_zqs_") == 0) names.insert(n);
-    }
-    closedir(d);
-  }
-  return names;
-}
+using single_test::heap_in_use;
+using single_test::temp_files;
+using single_test::vm_rss_kib;
 
 char const* const archs[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
 char const* const bad_archs[] = {"", "zqs24-5", "ZQS24-1", "zqs24-1 ", "x"};
@@ -205,17 +159,11 @@ int main(int argc, char** argv) {
   printf("%ld calls of each function; VmRSS %ld -> %ld KiB, heap %zu -> %zu bytes\n", n, rss1, rss2,
          heap1, heap2);
   if (out_size != 0) fail("the library wrote to standard output");
-  // Under a sanitizer the process size says nothing (quarantine); the leak
-  // checker at exit does the proving there.
 #ifndef UNDER_ASAN
   if (rss2 > rss1 + 1024) fail("resident memory grew");
   if (heap2 > heap1 + 64 * 1024) fail("the heap grew");
 #endif
-  for (std::string const& t : temp_files())
-    if (!before.count(t)) {
-      usleep(200000);  // another process's file lives only microseconds
-      if (temp_files().count(t)) fail("left in /tmp: " + t);
-    }
+  for (std::string const& t : single_test::left_behind(before)) fail("left in /tmp: " + t);
   if (failures) fprintf(stderr, "%d failure(s)\n", failures);
   return failures ? 1 : 0;
 }

@@ -5,50 +5,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-#include <malloc.h>
-#define HAVE_MALLINFO2 1
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-#define UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define UNDER_ASAN 1
-#endif
-#endif
 
 #include "test_single_support.h"
 
 namespace {
 
-#ifndef UNDER_ASAN
-// Resident set size in KiB.
-long vm_rss_kib() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    status.ignore(1 << 16, '\n');
-  }
-  return -1;
-}
-
-// Heap bytes in use (0 where the allocator cannot tell).
-size_t heap_in_use() {
-#ifdef HAVE_MALLINFO2
-  return mallinfo2().uordblks;
-#else
-  return 0;
-#endif
-}
-#endif
+using single_test::heap_in_use;
+using single_test::vm_rss_kib;
 
 // One round of the calls a host makes: words, errors of every kind, lookups.
 void mixed_calls(int i) {

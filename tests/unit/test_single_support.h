@@ -5,12 +5,52 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <set>
 #include <string>
+
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+#include <malloc.h>
+#define HAVE_MALLINFO2 1
+#endif
+
+// Under AddressSanitizer the process size says nothing (its quarantine keeps
+// freed blocks); the leak checker at exit does the proving there.
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ASAN 1
+#endif
+#endif
 
 #include "asm_zqs.h"
 
 namespace single_test {
+
+// Resident set size in KiB (-1 when unknown).
+inline long vm_rss_kib() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmRSS:") {
+      long kib = 0;
+      status >> kib;
+      return kib;
+    }
+    status.ignore(1 << 16, '\n');
+  }
+  return -1;
+}
+
+// Heap bytes in use (0 where the allocator cannot tell).
+inline size_t heap_in_use() {
+#ifdef HAVE_MALLINFO2
+  return mallinfo2().uordblks;
+#else
+  return 0;
+#endif
+}
 
 // Names in /tmp that carry the interface's temporary-file prefix.
 inline std::set<std::string> temp_files() {
