@@ -1,6 +1,5 @@
 // Instruction statements: look-up, argument matching and the code word.
 #include <cassert>
-#include <cstring>
 
 #include "asm_passes.h"
 
@@ -27,13 +26,6 @@ size_t memo_slot(std::string const& s, size_t h = 0) {
   return h & (asm_passes::MEMO_SIZE - 1);
 }
 
-bool same_text(std::string const& a, std::string const& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
 }  // namespace
 
 void asm_passes::clear_memo() {
@@ -58,7 +50,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
   arch_type& arch_rec = sel_arch();
   bool const memo = pass_arch != nullptr && !instr_memo.empty();  // it holds within a pass only
   instr_memo_type* im = memo ? &instr_memo[memo_slot(s->opcode)] : nullptr;
-  instr_type const* found = im && im->instr && same_text(im->name, s->opcode) ? im->instr : nullptr;
+  instr_type const* found = im && im->instr && im->name == s->opcode ? im->instr : nullptr;
   if (!found) {
     auto it = is_lower_case(s->opcode) ? arch_rec.instr_map.find(s->opcode)
                                         : arch_rec.instr_map.find(tolower(s->opcode));
@@ -106,7 +98,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
       }
       reg_memo_type* rm =
           memo ? &reg_memo[memo_slot(e->data, a.regtype.empty() ? 0 : (unsigned char)a.regtype[0])] : nullptr;
-      if (rm && rm->used && same_text(rm->name, e->data) && same_text(rm->regtype, a.regtype)) {
+      if (rm && rm->used && rm->name == e->data && rm->regtype == a.regtype) {
         arg_vals[i] = rm->value;
         continue;
       }
