@@ -31,7 +31,7 @@ add_test(NAME docs/generated
          COMMAND ${t}/check_generated $<TARGET_FILE:zqs_gen> ${CMAKE_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/generated-check)
 
-set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>)
+set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump)
 if(TARGET dis_zqs)
   list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)
 endif()
