@@ -31,6 +31,12 @@ add_test(NAME docs/generated
          COMMAND ${t}/check_generated $<TARGET_FILE:zqs_gen> ${CMAKE_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/generated-check)
 
+# The encoding pictures of the reference, read back and compared with the registry.
+add_executable(isa_pictures tests/docs/isa_pictures.cpp)
+target_link_libraries(isa_pictures PRIVATE asm_zqs_lib)
+target_compile_options(isa_pictures PRIVATE -Wall -Wextra)
+add_test(NAME docs/isa_pictures COMMAND isa_pictures ${CMAKE_SOURCE_DIR}/docs/isa)
+
 set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump)
 if(TARGET dis_zqs)
   list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)

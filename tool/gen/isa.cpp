@@ -62,6 +62,9 @@ std::string accepts_text(arg_type const& a) {
   return s;
 }
 
+// Operands are named a, b, c in the tables and pictures: one letter fits a one-bit slice.
+std::string operand_name(size_t k) { return std::string(1, (char)('a' + k)); }
+
 std::string centred(std::string const& text, size_t width) {
   size_t left = (width - text.size()) / 2;
   return std::string(left, ' ') + text + std::string(width - text.size() - left, ' ');
@@ -78,6 +81,11 @@ struct segment_type {
   int operand;  // -1: fixed bits of the code
   size_t slice;
 };
+
+unsigned int mask_of(unsigned int hi, unsigned int lo) {
+  unsigned int w = hi - lo + 1;
+  return w >= 32 ? 0xFFFFFFFFu : ((1u << w) - 1) << lo;
+}
 
 std::string rtrim(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -116,15 +124,15 @@ std::string picture(arch_type const& arch, instr_type const& ins, std::vector<un
     if (s.operand < 0) {
       for (unsigned int b = s.hi + 1; b-- > s.lo;) text += std::string(b == s.hi ? "" : " ") + (char)('0' + ((ins.code >> b) & 1));
     } else {
+      // A field of several slices shows which value bits each slice holds, where room.
       arg_type const& a = ins.arg_type_lst[s.operand];
-      std::string const n = std::to_string(s.operand + 1);
-      std::string full = "op" + n;
+      text = operand_name(s.operand);
       if (a.lo_idx.size() > 1) {
         unsigned int p = 0;
         for (size_t j = 0; j < s.slice; ++j) p += a.hi_idx[j] - a.lo_idx[j] + 1;
-        full += "[" + slice_text(p + a.hi_idx[s.slice] - a.lo_idx[s.slice], p) + "]";
+        std::string full = text + "[" + slice_text(p + a.hi_idx[s.slice] - a.lo_idx[s.slice], p) + "]";
+        if (full.size() <= w) text = full;
       }
-      text = full.size() <= w ? full : ("op" + n).size() <= w ? "op" + n : n;
     }
     body += centred(text, w) + "|";
     border += std::string(w, '-') + "+";
@@ -141,8 +149,12 @@ struct decode_type {
 decode_type decode(arch_type const& arch, std::string const& mnemonic, instr_type const& ins) {
   decode_type d;
   std::vector<std::string> steps;
+  unsigned int operands = 0, selectors = 0;
+  for (arg_type const& a : ins.arg_type_lst)
+    for (size_t j = 0; j < a.lo_idx.size(); ++j) operands |= mask_of(a.hi_idx[j], a.lo_idx[j]);
   disasm_tree_type const* n = arch.disasm_tree;
   while (n && !n->children.empty()) {
+    selectors |= mask_of(n->hi_idx, n->lo_idx);
     unsigned int v = bits_of(ins.code, n->hi_idx, n->lo_idx);
     steps.push_back("bits " + slice_text(n->hi_idx, n->lo_idx) + " = " + hex(v));
     d.cuts.push_back(n->hi_idx + 1);
@@ -150,7 +162,10 @@ decode_type decode(arch_type const& arch, std::string const& mnemonic, instr_typ
     auto it = n->children.find(v);
     n = it == n->children.end() ? nullptr : it->second;
   }
-  if (n && n->instr_name == mnemonic)
+  if (operands & selectors)
+    d.text = "The disassembler does not decode it: its operand covers the selector bits " +
+             join(steps, ", ") + ", so a word shows as the instruction its value selects.";
+  else if (n && n->instr_name == mnemonic)
     d.text = "The disassembler selects it by " + join(steps, ", then ") + ".";
   else if (n)
     d.text = "The disassembler shows its code words as `" + upper(n->instr_name) + "` (" + join(steps, ", ") + ").";
@@ -199,7 +214,7 @@ std::string isa_reference(std::string const& name, arch_type const& arch) {
       o << "| Operand | Accepts | Field bits |\n|---|---|---|\n";
       for (size_t k = 0; k < ins.arg_type_lst.size(); ++k) {
         arg_type const& a = ins.arg_type_lst[k];
-        o << "| op" << k + 1 << " | " << accepts_text(a) << " | " << field_text(a) << " |\n";
+        o << "| " << operand_name(k) << " | " << accepts_text(a) << " | " << field_text(a) << " |\n";
       }
       o << "\n";
     }
