@@ -60,3 +60,9 @@ if(NOT ASM_ZQS_SANITIZE)
                    $<TARGET_FILE:asm_zqs> ${t}/faulty ${CMAKE_BINARY_DIR}/problem-matcher)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
 endif()
+
+# The quick start: ./asm-zqs runs a fresh build at once, without cmake or ninja.
+if(NOT WIN32)
+  add_test(NAME quickstart/fast_path
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/quickstart/check_fast_path ${CMAKE_SOURCE_DIR} $<TARGET_FILE:asm_zqs>)
+endif()
