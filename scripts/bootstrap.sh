@@ -19,6 +19,7 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   # Engines of the manual-page and editor tests.
   command -v groff >/dev/null 2>&1 || need_pkgs+=(groff-base)
   command -v mandoc >/dev/null 2>&1 || need_pkgs+=(mandoc)
+  command -v man >/dev/null 2>&1 || need_pkgs+=(man-db)
   command -v vim >/dev/null 2>&1 || need_pkgs+=(vim)
   command -v node >/dev/null 2>&1 || need_pkgs+=(nodejs)
   command -v npm >/dev/null 2>&1 || need_pkgs+=(npm)
