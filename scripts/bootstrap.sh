@@ -42,6 +42,13 @@ else
   configure_args="-DASM_ZQS_TESTS=ON -DASM_ZQS_BENCH=ON"
   targets=${ASM_ZQS_NINJA_TARGETS:-}
 fi
+# Parallel callers (make -j on a stale tree) configure and build one at a time; the
+# others then find the build done. The lock is released before the program runs.
+mkdir -p "$build"
+if command -v flock >/dev/null 2>&1; then
+  exec 9>"$build/.asm-zqs.lock"
+  flock 9
+fi
 # A tree configured for the program alone is configured again for the whole suite.
 if [ ! -f "$build/build.ninja" ] ||
    { [ -z "${bootstrap_tool_only:-}" ] && grep -q '^ASM_ZQS_TESTS:BOOL=OFF' "$build/CMakeCache.txt"; }; then
@@ -52,3 +59,4 @@ fi
 touch "$build/.asm-zqs.stamp.new"
 ninja -C "$build" $targets >"$root/.build.log" 2>&1 || { cat "$root/.build.log" >&2; exit 1; }
 mv -f "$build/.asm-zqs.stamp.new" "$build/.asm-zqs.stamp"
+exec 9>&-
