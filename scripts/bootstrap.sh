@@ -1,5 +1,9 @@
 # Sourced by ./asm-zqs and ./run-tests: makes sure the build tools exist and
-# the tool is built in build/ (Ninja, release with debug info).
+# builds in build/ (Ninja, release with debug info). With bootstrap_tool_only set
+# (./asm-zqs) only the program is built and only its build tools are needed; a
+# build tree configured that way gets the tests and benchmarks at the next
+# ./run-tests. The stamp build/.asm-zqs.stamp marks the last successful build:
+# ./asm-zqs runs the program without building while no source is newer.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ASM_ZQS_BUILD:-$root/build}
 
@@ -8,12 +12,21 @@ command -v flex >/dev/null 2>&1 || need_pkgs+=(flex)
 command -v bison >/dev/null 2>&1 || need_pkgs+=(bison)
 command -v cmake >/dev/null 2>&1 || need_pkgs+=(cmake)
 command -v ninja >/dev/null 2>&1 || need_pkgs+=(ninja-build)
-# make and pkg-config: tests of --MD and of the installed package.
-command -v make >/dev/null 2>&1 || need_pkgs+=(make)
-command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
-# Libraries of the unit tests and of the benchmarks (built by default).
-[ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
-[ -f /usr/include/benchmark/benchmark.h ] || need_pkgs+=(libbenchmark-dev)
+if [ -z "${bootstrap_tool_only:-}" ]; then
+  # Libraries of the unit tests and of the benchmarks (built by default).
+  [ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
+  [ -f /usr/include/benchmark/benchmark.h ] || need_pkgs+=(libbenchmark-dev)
+  # Engines of the manual-page and editor tests.
+  command -v groff >/dev/null 2>&1 || need_pkgs+=(groff-base)
+  command -v mandoc >/dev/null 2>&1 || need_pkgs+=(mandoc)
+  command -v man >/dev/null 2>&1 || need_pkgs+=(man-db)
+  command -v vim >/dev/null 2>&1 || need_pkgs+=(vim)
+  command -v node >/dev/null 2>&1 || need_pkgs+=(nodejs)
+  command -v npm >/dev/null 2>&1 || need_pkgs+=(npm)
+  # make and pkg-config: tests of --MD and of the installed package.
+  command -v make >/dev/null 2>&1 || need_pkgs+=(make)
+  command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
+fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
     echo "installing ${need_pkgs[*]} ..." >&2
@@ -25,8 +38,28 @@ if [ ${#need_pkgs[@]} -gt 0 ]; then
   fi
 fi
 
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja ${ASM_ZQS_CMAKE_ARGS:-} >"$root/.configure.log" 2>&1 || {
+if [ -n "${bootstrap_tool_only:-}" ]; then
+  configure_args="-DASM_ZQS_TESTS=OFF -DASM_ZQS_BENCH=OFF"
+  targets=asm_zqs
+else
+  configure_args="-DASM_ZQS_TESTS=ON -DASM_ZQS_BENCH=ON"
+  targets=${ASM_ZQS_NINJA_TARGETS:-}
+fi
+# Parallel callers (make -j on a stale tree) configure and build one at a time; the
+# others then find the build done. The lock is released before the program runs.
+mkdir -p "$build"
+if command -v flock >/dev/null 2>&1; then
+  exec 9>"$build/.asm-zqs.lock"
+  flock 9
+fi
+# A tree configured for the program alone is configured again for the whole suite.
+if [ ! -f "$build/build.ninja" ] ||
+   { [ -z "${bootstrap_tool_only:-}" ] && grep -q '^ASM_ZQS_TESTS:BOOL=OFF' "$build/CMakeCache.txt"; }; then
+  cmake -S "$root" -B "$build" -G Ninja $configure_args ${ASM_ZQS_CMAKE_ARGS:-} >"$root/.configure.log" 2>&1 || {
     cat "$root/.configure.log" >&2; exit 1; }
 fi
-ninja -C "$build" ${ASM_ZQS_NINJA_TARGETS:-} >"$root/.build.log" 2>&1 || { cat "$root/.build.log" >&2; exit 1; }
+# The stamp is taken before the build: a source changed during it is newer.
+touch "$build/.asm-zqs.stamp.new"
+ninja -C "$build" $targets >"$root/.build.log" 2>&1 || { cat "$root/.build.log" >&2; exit 1; }
+mv -f "$build/.asm-zqs.stamp.new" "$build/.asm-zqs.stamp"
+exec 9>&-

@@ -1,0 +1,68 @@
+# Manual pages, the generator of the editor support and of the instruction-set
+# reference (zqs-gen), and their checks. Included at the end of the top-level
+# list, when every program target exists.
+
+install(FILES docs/man/asm-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/man/asm_zqs.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
+if(TARGET dis_zqs)
+  install(FILES docs/man/dis-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  return()
+endif()
+
+# zqs-gen OUTDIR writes editors/vim/, editors/vscode/ and docs/isa/ from the registry;
+# `ninja update-generated` rewrites the committed copies after a table changed.
+add_executable(zqs_gen tool/gen/main.cpp tool/gen/lexicon.cpp tool/gen/vim.cpp
+               tool/gen/vscode.cpp tool/gen/isa.cpp)
+set_target_properties(zqs_gen PROPERTIES OUTPUT_NAME zqs-gen)
+target_link_libraries(zqs_gen PRIVATE asm_zqs_lib)
+target_compile_options(zqs_gen PRIVATE -Wall -Wextra)
+add_custom_target(update-generated COMMAND zqs_gen ${CMAKE_CURRENT_SOURCE_DIR}
+                  COMMENT "Writing editors/ and docs/isa/ from the instruction-set tables")
+
+if(NOT ASM_ZQS_TESTS)
+  return()
+endif()
+set(t ${CMAKE_CURRENT_SOURCE_DIR}/tests/docs)
+
+add_test(NAME docs/generated
+         COMMAND ${t}/check_generated $<TARGET_FILE:zqs_gen> ${CMAKE_CURRENT_SOURCE_DIR}
+                 ${CMAKE_CURRENT_BINARY_DIR}/generated-check)
+
+# The encoding pictures of the reference, read back and compared with the registry.
+add_executable(isa_pictures tests/docs/isa_pictures.cpp)
+target_link_libraries(isa_pictures PRIVATE asm_zqs_lib)
+target_compile_options(isa_pictures PRIVATE -Wall -Wextra)
+add_test(NAME docs/isa_pictures COMMAND isa_pictures ${CMAKE_CURRENT_SOURCE_DIR}/docs/isa)
+
+set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump)
+if(TARGET dis_zqs)
+  list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)
+endif()
+add_test(NAME docs/man
+         COMMAND ${t}/check_man ${CMAKE_CURRENT_SOURCE_DIR}/docs/man ${CMAKE_CURRENT_BINARY_DIR} ${man_programs})
+set_tests_properties(docs/man PROPERTIES TIMEOUT 120)
+
+# The editor engines: the files are the same whatever the build flavour.
+if(NOT ASM_ZQS_SANITIZE)
+  add_test(NAME editors/vim
+           COMMAND ${t}/check_vim ${CMAKE_CURRENT_SOURCE_DIR}/editors/vim ${t}/sample.zqs ${t}/expected_colours)
+  add_test(NAME editors/npm_setup
+           COMMAND ${t}/npm_setup ${t}/node ${CMAKE_CURRENT_BINARY_DIR}/editors-node)
+  set_tests_properties(editors/npm_setup PROPERTIES FIXTURES_SETUP editors_node TIMEOUT 300)
+  add_test(NAME editors/textmate
+           COMMAND node ${t}/node/textmate.js ${CMAKE_CURRENT_BINARY_DIR}/editors-node/node_modules
+                   ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode ${t}/sample.zqs ${t}/expected_colours)
+  add_test(NAME editors/problem_matcher
+           COMMAND node ${t}/node/problem_matcher.js ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode/package.json
+                   $<TARGET_FILE:asm_zqs> ${t}/faulty ${CMAKE_CURRENT_BINARY_DIR}/problem-matcher)
+  set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
+endif()
+
+# The quick start: ./asm-zqs runs a fresh build at once, without cmake or ninja.
+if(NOT WIN32)
+  add_test(NAME quickstart/fast_path
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/quickstart/check_fast_path ${CMAKE_CURRENT_SOURCE_DIR} $<TARGET_FILE:asm_zqs>)
+endif()

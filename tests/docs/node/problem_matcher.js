@@ -1,0 +1,53 @@
+// problem_matcher.js PACKAGE_JSON ASM_ZQS FAULTY_DIR SCRATCH: applies the extension's
+// problem matcher, as VS Code does, to the report lines of real asm-zqs runs on faulty
+// sources (FAULTY_DIR/runs.json) and checks that each one names the faulty line.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { execFileSync } = require('child_process');
+
+const [pkgFile, tool, faultyDir, scratch] = process.argv.slice(2);
+const matcher = JSON.parse(fs.readFileSync(pkgFile, 'utf8')).contributes.problemMatchers[0];
+const p = matcher.pattern;
+const re = new RegExp(p.regexp);
+const spec = JSON.parse(fs.readFileSync(path.join(faultyDir, 'runs.json'), 'utf8'));
+
+fs.rmSync(scratch, { recursive: true, force: true });
+fs.cpSync(faultyDir, scratch, { recursive: true });
+for (const [to, from] of Object.entries(spec.copies)) {
+  fs.mkdirSync(path.dirname(path.join(scratch, to)), { recursive: true });
+  fs.copyFileSync(path.join(faultyDir, from), path.join(scratch, to));
+}
+
+const failedRuns = new Set();
+const fail = (run, text) => { failedRuns.add(run); console.log(`FAIL [${run.args.join(' ')}] ${text}`); };
+for (const run of spec.runs) {
+  let out;
+  try {
+    out = execFileSync(tool, run.args, { cwd: scratch, encoding: 'utf8' });
+  } catch (e) {
+    out = e.stdout;  // a run with errors ends with status 1
+  }
+  const reports = out.split('\n').filter(l => /^(FATAL ERROR|ERROR|WARNING|INFO)[ >]/.test(l));
+  if (reports.length === 0) fail(run, 'no report line');
+  let problems = 0;
+  for (const line of reports) {
+    const m = re.exec(line);
+    if (!m) {
+      if (/^[A-Z ]+ .*:\d+> /.test(line)) fail(run, `not matched: ${line}`);
+      continue;
+    }
+    problems++;
+    const file = path.resolve(scratch, m[p.file]);
+    const severity = m[p.severity].toLowerCase();
+    const lineNo = Number(m[p.line]);
+    if (m[p.message] !== line.slice(line.indexOf('> ') + 2)) fail(run, `message cut: ${line}`);
+    if (!fs.existsSync(file)) { fail(run, `no such file ${file}: ${line}`); continue; }
+    const text = fs.readFileSync(file, 'utf8').split('\n')[lineNo - 1] || '';
+    if (!text.includes(`; expect: ${severity}`))
+      fail(run, `${m[p.file]}:${lineNo} is not marked "; expect: ${severity}": ${line}`);
+  }
+  if (problems !== run.problems) fail(run, `${problems} problems matched, expected ${run.problems}`);
+}
+console.log(`problem matcher: ${spec.runs.length - failedRuns.size} runs passed, ${failedRuns.size} failed`);
+process.exit(failedRuns.size ? 1 : 0);

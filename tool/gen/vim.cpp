@@ -1,0 +1,94 @@
+// Vim support: syntax file, file-type detection and file-type settings for *.zqs.
+#include <algorithm>
+
+#include "gen.h"
+
+namespace zqs_gen {
+
+namespace {
+
+// Case-insensitive whole-word matches of a word list, a few words per line.
+std::string word_matches(std::string const& group, std::vector<std::string> const& words) {
+  std::string r;
+  for (size_t i = 0; i < words.size(); i += 12) {
+    std::vector<std::string> part(words.begin() + i, words.begin() + std::min(words.size(), i + 12));
+    r += "syn match " + group + " \"\\c\\<\\%(" + join(part, "\\|") + "\\)\\>\"\n";
+  }
+  return r;
+}
+
+}  // namespace
+
+std::string vim_syntax(lexicon_type const& lex) {
+  std::vector<std::string> dirs;
+  for (std::string const& d : directives)
+    if (d != ".cmdline") dirs.push_back(d.substr(1));
+  std::string const esc = "\\%([\\\\\"'rnabft]\\|x\\x\\x\\)";
+  return
+      "\" Vim syntax file\n"
+      "\" Language: ZQS assembler (asm-zqs)\n"
+      "\" Written by zqs-gen from the instruction-set tables: do not edit.\n"
+      "if exists(\"b:current_syntax\")\n"
+      "  finish\n"
+      "endif\n"
+      "let s:cpo_save = &cpo\n"
+      "set cpo&vim\n"
+      "syn case match\n"
+      "\n"
+      "\" Mnemonics and register names of all architectures, in any case.\n" +
+      word_matches("zqsMnemonic", lex.mnemonics) + word_matches("zqsRegister", lex.registers) +
+      "\n"
+      "\" Numbers: decimal, 0x h# $ hexadecimal, d# decimal, b# binary.\n"
+      "syn match zqsNumber \"\\<\\d\\x*\"\n"
+      "syn match zqsNumber \"\\<0x\\x\\+\"\n"
+      "syn match zqsNumber \"\\<[hdb]#\\x\\+\"\n"
+      "syn match zqsNumber \"\\$\\x\\+\"\n"
+      "syn match zqsCharacter +'\\%(\\\\" + esc + "\\|[^\\\\]\\)'+\n"
+      "\n"
+      "\" Strings end at their quote or at the line end.\n"
+      "syn match zqsBadEscape +\\\\+ contained\n"
+      "syn match zqsEscape +\\\\" + esc + "+ contained\n"
+      "syn region zqsString start=+\"+ skip=+\\\\\\\\\\|\\\\\"+ end=+\"\\|$+ contains=zqsEscape,zqsBadEscape\n"
+      "\n"
+      "\" Directives are lower case and need no blank after them.\n"
+      "syn match zqsDirective \"\\.\\%(" + join(dirs, "\\|") + "\\)\"\n"
+      "syn region zqsCmdline matchgroup=zqsDirective start=\"\\.cmdline\" end=\"\\ze[;#]\\|$\" contains=zqsCmdlineQuoted\n"
+      "syn region zqsCmdlineQuoted start=+\"+ end=+\"\\|$+ contained\n"
+      "\n"
+      "syn match zqsComment \"[;#].*$\" contains=@Spell\n"
+      "syn match zqsLabel \"^\\s*\\zs\\a\\w*\\ze\\s*:\"\n"
+      "\n"
+      "hi def link zqsMnemonic Statement\n"
+      "hi def link zqsRegister Identifier\n"
+      "hi def link zqsNumber Number\n"
+      "hi def link zqsCharacter Character\n"
+      "hi def link zqsString String\n"
+      "hi def link zqsEscape SpecialChar\n"
+      "hi def link zqsBadEscape Error\n"
+      "hi def link zqsDirective PreProc\n"
+      "hi def link zqsCmdline Special\n"
+      "hi def link zqsCmdlineQuoted String\n"
+      "hi def link zqsComment Comment\n"
+      "hi def link zqsLabel Label\n"
+      "\n"
+      "let b:current_syntax = \"zqs\"\n"
+      "let &cpo = s:cpo_save\n"
+      "unlet s:cpo_save\n";
+}
+
+std::string vim_ftdetect() {
+  return "\" ZQS assembler sources (written by zqs-gen: do not edit).\n"
+         "autocmd BufNewFile,BufRead *.zqs setfiletype zqs\n";
+}
+
+std::string vim_ftplugin() {
+  return "\" ZQS assembler: comments start with ';' or '#' (written by zqs-gen: do not edit).\n"
+         "if exists(\"b:did_ftplugin\")\n"
+         "  finish\n"
+         "endif\n"
+         "let b:did_ftplugin = 1\n"
+         "setlocal comments=:;,:# commentstring=;\\ %s\n"
+         "let b:undo_ftplugin = \"setlocal comments< commentstring<\"\n";
+}
+
+}  // namespace zqs_gen
