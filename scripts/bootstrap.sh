@@ -11,6 +11,9 @@ command -v ninja >/dev/null 2>&1 || need_pkgs+=(ninja-build)
 # Libraries of the unit tests and of the benchmarks (built by default).
 [ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need_pkgs+=(libbenchmark-dev)
+# The simulation tests: Python for the package, Verilator for the DPI-C testbench.
+command -v python3 >/dev/null 2>&1 || need_pkgs+=(python3)
+command -v verilator >/dev/null 2>&1 || need_pkgs+=(verilator)
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
     echo "installing ${need_pkgs[*]} ..." >&2

@@ -1,0 +1,106 @@
+"""The listing of a memory image, as dis-zqs prints it.
+
+    python3 -m zqs.dis [-arch ARCH] [-defs DFILE] IMAGE
+
+One line per word in address order: byte address, word and the disassembly
+("0x00000010  0xE0000028  JMP 0x28"); a word that is no instruction as ".var" with the
+disassembler's reason as a comment; one line where the addresses leave a gap. With a
+definitions file, a line "NAME:" before the word at each label's address, and address
+operands (jumps, calls, memory addresses) that equal a label's address written as its name.
+"""
+
+from __future__ import annotations
+
+import argparse
+import sys
+from typing import Dict, Iterator, List, Optional, Tuple
+
+from . import AssemblyError, Program, assemble, disassemble, read_image
+
+GAP_LINE = "..."
+
+__all__ = ["listing", "main"]
+
+
+def _hex8(value: int) -> str:
+    return "0x%08X" % value
+
+
+class _AddressOperands:
+    """Tells which numeric operands of an instruction are addresses: fields that keep the
+    value shifted right by 2. The assembler knows; asked once per mnemonic and operand, by
+    assembling the text with that operand one higher, which draws its alignment error."""
+
+    def __init__(self, arch: str) -> None:
+        self.arch = arch
+        self.known: Dict[Tuple[str, int], bool] = {}
+
+    def __call__(self, mnemonic: str, operands: List[str], index: int) -> bool:
+        key = (mnemonic, index)
+        if key not in self.known:
+            probe = list(operands)
+            probe[index] = hex(int(operands[index], 16) + 1)
+            try:
+                assemble(mnemonic + " " + ", ".join(probe), self.arch)
+                self.known[key] = False
+            except AssemblyError as e:
+                self.known[key] = "must be an inter multiple of 4." in str(e)
+        return self.known[key]
+
+
+def _with_labels(text: str, names: Dict[int, str], is_address: _AddressOperands) -> str:
+    mnemonic, _, rest = text.partition(" ")
+    if not rest:
+        return text
+    operands = rest.split(", ")
+    changed = False
+    for i, op in enumerate(operands):
+        if op.startswith("0x"):
+            value = int(op, 16)
+            if value in names and is_address(mnemonic, operands, i):
+                operands[i] = names[value]
+                changed = True
+    return mnemonic + " " + ", ".join(operands) if changed else text
+
+
+def listing(program: Program) -> Iterator[str]:
+    """The lines of the listing of a read image (without line ends)."""
+    by_address: Dict[int, List[str]] = {}
+    for name, address in program.labels.items():
+        by_address.setdefault(address, []).append(name)
+    first_name = {a: names[0] for a, names in by_address.items()}
+    is_address = _AddressOperands(program.arch)
+    last: Optional[int] = None
+    for address, word in program.words.items():
+        if last is not None and address != last + 4:
+            yield GAP_LINE
+        last = address
+        for name in by_address.get(address, ()):
+            yield name + ":"
+        try:
+            text = _with_labels(disassemble(word, program.arch), first_name, is_address)
+        except AssemblyError as e:
+            text = ".var %s  ; %s" % (_hex8(word), e)
+        yield "%s  %s  %s" % (_hex8(address), _hex8(word), text)
+
+
+def main(argv: Optional[List[str]] = None) -> int:
+    parser = argparse.ArgumentParser(prog="python3 -m zqs.dis", prefix_chars="-",
+                                     description="List a ZQS memory image as dis-zqs does.")
+    parser.add_argument("-arch", default="zqs24-1", help="architecture (default zqs24-1)")
+    parser.add_argument("-defs", metavar="DFILE", help="definitions file with the labels")
+    parser.add_argument("image", metavar="IMAGE", help="C array, IFS or MIF image")
+    args = parser.parse_args(argv)
+    try:
+        program = read_image(args.image, args.defs, args.arch)
+    except (AssemblyError, ValueError) as e:
+        print("zqs.dis: %s" % e, file=sys.stderr)
+        return 1
+    out = sys.stdout
+    for line in listing(program):
+        out.write(line + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
