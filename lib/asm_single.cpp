@@ -2,8 +2,7 @@
 // one code word, disassemble one code word, name a register by its address.
 //
 // Every failure reaches the host as a thrown std::string. Nothing here writes
-// to standard output. The message list is process-wide, so calls must be
-// serialised by the host.
+// to standard output. Each call holds the library's lock (asm_lock.h).
 #include "asm_zqs.h"
 
 #include <cerrno>
@@ -21,6 +20,7 @@
 #include <unistd.h>
 #endif
 
+#include "asm_lock.h"
 #include "asm_passes.h"
 
 namespace {
@@ -106,6 +106,7 @@ arch_type& find_arch(std::string const& arch) {
 }  // namespace
 
 unsigned int assemble_single_instr(std::string arch, std::string line) {
+  asm_api_lock lock(asm_api_mutex());
   asm_passes p;
 
   std::string name;
@@ -145,6 +146,7 @@ unsigned int assemble_single_instr(std::string arch, std::string line) {
 }
 
 std::string disassemble_single_instr(std::string arch, unsigned int code) {
+  asm_api_lock lock(asm_api_mutex());
   arch_type& a = find_arch(arch);
   if (a.instr_width <= 31 && (code >> a.instr_width) != 0)
     throw "Invalid instruction code " + num2hexstr(code) + ". Bits " + num2str(a.instr_width) +
@@ -153,6 +155,7 @@ std::string disassemble_single_instr(std::string arch, unsigned int code) {
 }
 
 std::string get_reg_map_symbol(std::string arch, unsigned int address) {
+  asm_api_lock lock(asm_api_mutex());
   arch_type& a = find_arch(arch);
   auto set = a.rev_reg_map.find("oreg");
   if (set != a.rev_reg_map.end()) {

@@ -3,16 +3,18 @@
 
 #include <cstdio>
 
+#include "asm_lock.h"
 #include "asm_passes.h"
+#include "asm_run.h"
 
-static void print_report() {
-  std::string list = asm_module::print_msg_list();
-  // Every byte: a message may hold a NUL byte (from a file name, say).
-  fwrite(list.data(), 1, list.size(), stdout);
+// The message list and the summary line.
+static void print_report(std::string& out) {
+  out += asm_module::print_msg_list();
   unsigned int errors = asm_module::get_msg_count(asm_module::MLV_ERROR) +
                         asm_module::get_msg_count(asm_module::MLV_FATAL);
   unsigned int warnings = asm_module::get_msg_count(asm_module::MLV_WARNING);
-  printf("\nasm-zqs finished with %u error(s) and %u warning(s).\n\n", errors, warnings);
+  out += "\nasm-zqs finished with " + num2str(errors) + " error(s) and " + num2str(warnings) +
+         " warning(s).\n\n";
 }
 
 static void warn(char const* text) {
@@ -20,13 +22,13 @@ static void warn(char const* text) {
 }
 
 // Everything of a run that lies under the failure handlers.
-static void run(asm_passes& p, int argc, char const** argv, bool& in_dump) {
+static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::string& out) {
   p.reset_cmd_line_param();
   p.parse_cmd_line(argc, argv, "", 0);
   if (p.flag_version) {
-    p.print_version();
+    out += p.version_text();
   } else if (p.flag_help) {
-    p.print_usage("asm-zqs");
+    out += p.usage_text("asm-zqs");
   } else {
     p.run_frontend();
     // Only now are all sources known: never let an output replace one of them.
@@ -34,9 +36,15 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump) {
     p.remove_outputs();
     p.run_assemble_pass1();
     p.run_assemble_pass2();
-    if (p.output_format == "c") p.run_c_backend_pass();
-    else if (p.output_format == "ifs") p.run_ifs_backend_pass();
-    else if (p.output_format == "mif") p.run_mif_backend_pass();
+    if (!p.write_image) {
+      // The host takes the words itself.
+    } else if (p.output_format == "c") {
+      p.run_c_backend_pass();
+    } else if (p.output_format == "ifs") {
+      p.run_ifs_backend_pass();
+    } else if (p.output_format == "mif") {
+      p.run_mif_backend_pass();
+    }
     if (!p.def_file_name.empty()) {
       if (p.output_format == "c") p.run_c_def_backend_pass();
       else if (p.output_format == "ifs") p.run_ifs_def_backend_pass();
@@ -50,8 +58,9 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump) {
     if (p.c_extern_stmt && !c_with_def)
       warn("Command line option '-xtern' only applicable for value c of option -ofmt in conjunction with option -odef.");
     if (!p.log_file_name.empty()) p.run_log_backend_pass();
+    if (!p.md_file_name.empty()) p.run_md_backend_pass();
   }
-  if (p.flag_warn) print_report();
+  if (p.flag_warn) print_report(out);
   if (p.flag_xml_dump) {
     in_dump = true;
     p.run_xml_dump_pass();
@@ -70,20 +79,29 @@ static void clean_up(asm_passes& p, bool in_dump) {
   }
 }
 
-int asm_zqs_main(int argc, char const** argv) {
-  asm_passes p;
+int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
   bool in_dump = false;
   try {
-    run(p, argc, argv, in_dump);
+    run(p, argc, argv, in_dump, out);
     return 0;
   } catch (std::string const& e) {
     clean_up(p, in_dump);
-    if (e == MSG_FATAL_THROW || e == PASS_ERROR_THROW) print_report();
-    else printf("INTERNAL ERROR>%s\n", e.c_str());
+    if (e == MSG_FATAL_THROW || e == PASS_ERROR_THROW) print_report(out);
+    else out += "INTERNAL ERROR>" + e + "\n";
   } catch (...) {
     clean_up(p, in_dump);
-    printf("INTERNAL ERROR occured.\n");
+    out += "INTERNAL ERROR occured.\n";
   }
-  fflush(stdout);
   return 1;
+}
+
+int asm_zqs_main(int argc, char const** argv) {
+  asm_api_lock lock(asm_api_mutex());
+  asm_passes p;
+  std::string out;
+  int status = asm_zqs_run(p, argc, argv, out);
+  // Every byte: a message may hold a NUL byte (from a file name, say).
+  fwrite(out.data(), 1, out.size(), stdout);
+  fflush(stdout);
+  return status;
 }

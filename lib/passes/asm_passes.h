@@ -54,12 +54,17 @@ class asm_passes {
   std::string def_file_name;
   std::string log_file_name;
   std::vector<std::string> inc_file_list;
+  std::string md_file_name;  // --MD: make rule of the run's outputs and the files it read
+  // Not an option: false when a host takes the words instead of a memory image.
+  bool write_image = true;
 
   // --- command line (cmdline.cpp)
   void reset_cmd_line_param();
   void parse_cmd_line(int argc, char const** argv, std::string file, unsigned int line);
   void print_version();
   void print_usage(char const* program_name);
+  std::string version_text();
+  std::string usage_text(char const* program_name);
 
   // --- front end (frontend.cpp)
   void run_frontend();
@@ -67,6 +72,8 @@ class asm_passes {
   size_t source_bytes = 0;   // bytes of source the front end has opened
   size_t heap_reserved = 0;  // heap marked for huge pages for them
   FILE* open_src_file(std::string name);
+  std::string opened_path;              // path under which open_src_file found its file
+  std::vector<std::string> read_paths;  // every source the front end parsed, as opened
   void prepare_heap(unsigned long long size);
 
   // --- files of a run (files.cpp)
@@ -143,6 +150,7 @@ class asm_passes {
   void run_mif_backend_pass();
   void run_log_backend_pass();
   void run_xml_dump_pass();
+  void run_md_backend_pass();
   // Writes one expression tree at the given indentation, without recursion.
   void xml_dump_expr_walker(FILE* out, asm_expr* expr, std::string const& indent);
   // Lists one source file from asm_list[rec] on; returns the first record it did not list.

@@ -16,6 +16,7 @@ void asm_passes::reset_cmd_line_param() {
   def_file_name.clear();
   log_file_name.clear();
   inc_file_list.clear();
+  md_file_name.clear();
 }
 
 void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, unsigned int line) {
@@ -68,6 +69,8 @@ void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, u
       }
     } else if (a == "-otyp") {
       c_output_type = value(i);
+    } else if (a == "--MD") {
+      md_file_name = value(i);
     } else {
       step = 1;
       if (a == "-syzqs") case_sens_sym = true;
@@ -96,27 +99,31 @@ void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, u
   }
 }
 
-void asm_passes::print_version() {
-  printf("%s %s version %s\n", ASM_TOOL_NAME, ASM_SHORT_NAME, ASM_VERSION);
-  printf("build on %s at %s\n", __DATE__, __TIME__);
-  printf("%s\n", ASM_VENDOR);
-  printf("%s\n", ASM_NOTICE);
+std::string asm_passes::version_text() {
+  return std::string(ASM_TOOL_NAME) + " " + ASM_SHORT_NAME + " version " + ASM_VERSION + "\n" +
+         "build on " + __DATE__ + " at " + __TIME__ + "\n" + ASM_VENDOR + "\n" + ASM_NOTICE + "\n";
 }
 
+void asm_passes::print_version() { fputs(version_text().c_str(), stdout); }
+
 void asm_passes::print_usage(char const* program_name) {
-  printf("Usage:    %s [<OPTIONS>] <ASMFILE>\n", program_name);
-  fputs("    \n"
+  fputs(usage_text(program_name).c_str(), stdout);
+}
+
+std::string asm_passes::usage_text(char const* program_name) {
+  std::string t = std::string("Usage:    ") + program_name + " [<OPTIONS>] <ASMFILE>\n";
+  t += "    \n"
         "  <ASMFILE>           Assembler source file\n"
         "   \n"
         "  <OPTIONS>           List of available tool options:\n"
-        "     -arch <ARCH>     Select desired target architecture:\n",
-        stdout);
+        "     -arch <ARCH>     Select desired target architecture:\n";
   for (std::string const& name : asm_arch::ordered_names()) {
     arch_type const& a = asm_arch::arch_map[name];
-    printf("                      <ARCH> with 'zqs%u-%u' uses %u-bit ZQS architecture v%u.\n",
-           a.data_width, a.version, a.data_width, a.version);
+    std::string w = num2str(a.data_width), v = num2str(a.version);
+    t += "                      <ARCH> with 'zqs" + w + "-" + v + "' uses " + w +
+         "-bit ZQS architecture v" + v + ".\n";
   }
-  fputs(
+  t +=
       "                      (Default value for <ARCH> is 'zqs24-1').\n"
       "     -o  <OFILE>      Generate output file with name <OFILE>. Default value\n"
       "                      is source filename with appropriate file extension.\n"
@@ -146,6 +153,6 @@ void asm_passes::print_usage(char const* program_name) {
       "                      Default option prints warnings only if an error occured.\n"
       "     --version        Print version information.\n"
       "     -h, --help       Print this usage message.\n"
-      "\n",
-      stdout);
+      "\n";
+  return t;
 }

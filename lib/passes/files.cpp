@@ -93,7 +93,9 @@ static void refuse_source(std::string const& name) {
 }
 
 void asm_passes::check_output_names() {
-  std::vector<std::string> names{output_file_name, def_file_name, log_file_name};
+  std::vector<std::string> names;
+  if (write_image) names.push_back(output_file_name);
+  names.insert(names.end(), {def_file_name, log_file_name, md_file_name});
   if (flag_xml_dump) names.push_back("dump.xml");
   for (std::string const& n : names)
     if (is_source_file(n)) refuse_source(n);
@@ -107,7 +109,8 @@ void asm_passes::remove_output(std::string const& name) {
 }
 
 void asm_passes::remove_outputs() {
-  remove_output(output_file_name);
+  if (write_image) remove_output(output_file_name);
+  remove_output(md_file_name);
   remove_output(log_file_name);
   remove_output(def_file_name);
 }

@@ -119,12 +119,17 @@ FILE* asm_passes::open_src_file(std::string name) {
   // see only the part before it, and two different names reaching one file
   // would slip past the recursion check.
   if (name.find('\0') != std::string::npos) return nullptr;
-  if (FILE* f = open_readable(name)) return f;
+  auto open_as = [this](std::string path) {
+    FILE* f = open_readable(path);
+    if (f) opened_path = std::move(path);
+    return f;
+  };
+  if (FILE* f = open_as(name)) return f;
   std::string cwd = current_dir();
   if (!cwd.empty())
-    if (FILE* f = open_readable(cwd + "/" + name)) return f;
+    if (FILE* f = open_as(cwd + "/" + name)) return f;
   for (std::string const& dir : inc_file_list)
-    if (FILE* f = open_readable(dir + "/" + name)) return f;
+    if (FILE* f = open_as(dir + "/" + name)) return f;
   return nullptr;
 }
 
@@ -159,6 +164,7 @@ void asm_passes::run_frontend() {
 
     FILE* f = open_src_file(cur.name);
     if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
+    read_paths.push_back(opened_path);
     prepare_heap(note_source(f));
     bool read_error;
     {

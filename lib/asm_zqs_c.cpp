@@ -1,0 +1,196 @@
+// The C interface (asm_zqs_c.h) over the library's C++ functions: results and
+// failure texts are the same; no exception leaves, nothing goes to stdout.
+#include "asm_zqs_c.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "asm_lock.h"
+#include "asm_passes.h"
+#include "asm_run.h"
+#include "asm_zqs.h"
+
+struct zqs_program {
+  struct word_type {
+    uint32_t address;
+    uint32_t code;
+    char const* file;  // into files
+    unsigned int line;
+  };
+  struct label_type {
+    std::string name;
+    uint32_t address;
+  };
+  std::vector<word_type> words;
+  std::vector<label_type> labels;
+  std::set<std::string> files;  // each file name once; the words point into it
+  std::string report;
+};
+
+namespace {
+
+char const* const NULL_ARGUMENT = "ASM-ZQS argument must not be NULL.";
+char const* const INTERNAL_ERROR = "ASM-ZQS INTERNAL ERROR occured.";
+
+// Copies text into buf, cut to size, always NUL-terminated (nothing for size 0).
+void copy_out(std::string const& text, char* buf, size_t size) {
+  if (!buf || size == 0) return;
+  size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+}
+
+// Runs f, which gives a text; the text or the failure text goes to buf.
+template <typename F>
+int text_call(char* buf, size_t size, F f) {
+  try {
+    copy_out(f(), buf, size);
+    return 0;
+  } catch (std::string const& e) {
+    copy_out(e, buf, size);
+  } catch (...) {
+    copy_out(INTERNAL_ERROR, buf, size);
+  }
+  return 1;
+}
+
+// The words and labels of a finished run.
+void take_result(asm_passes& p, zqs_program& prog) {
+  prog.words.reserve(p.ir.asm_list.size());
+  char const* last = nullptr;
+  for (asm_record const& r : p.ir.asm_list) {
+    if (!last || r.file != last) last = prog.files.insert(r.file).first->c_str();
+    prog.words.push_back({r.address, r.code, last, r.line});
+  }
+  for (asm_passes::sym_entry const* e : p.sorted_symbols(true))
+    prog.labels.push_back({p.label_name(e->first), e->second.value});
+  // Address, then the name as handed out.
+  std::stable_sort(prog.labels.begin(), prog.labels.end(), [](auto const& a, auto const& b) {
+    return a.address != b.address ? a.address < b.address : a.name < b.name;
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+int zqs_assemble_line(const char* arch, const char* line, uint32_t* word, char* msg,
+                      size_t msg_size) {
+  return text_call(msg, msg_size, [&] {
+    if (!arch || !line) throw std::string(NULL_ARGUMENT);
+    uint32_t w = assemble_single_instr(arch, line);
+    if (word) *word = w;
+    return std::string();
+  });
+}
+
+int zqs_disassemble_word(const char* arch, uint32_t word, char* text, size_t text_size) {
+  return text_call(text, text_size, [&] {
+    if (!arch) throw std::string(NULL_ARGUMENT);
+    return disassemble_single_instr(arch, word);
+  });
+}
+
+int zqs_register_name(const char* arch, uint32_t address, char* name, size_t name_size) {
+  return text_call(name, name_size, [&] {
+    if (!arch) throw std::string(NULL_ARGUMENT);
+    return get_reg_map_symbol(arch, address);
+  });
+}
+
+const char* zqs_architecture(size_t index) {
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    if (asm_arch::arch_map.empty()) {
+      asm_arch fill;
+    }
+    std::vector<std::string> names = asm_arch::ordered_names();
+    if (index >= names.size()) return nullptr;
+    // The registry's own key: it lives as long as the process.
+    return asm_arch::arch_map.find(names[index])->first.c_str();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
+  if (out) *out = nullptr;
+  zqs_program* prog = nullptr;
+  int status = 1;
+  try {
+    prog = new zqs_program;
+    std::vector<char const*> argv{"asm-zqs"};
+    bool null_arg = argc > 0 && !args;
+    for (int i = 0; i < argc && args; ++i) {
+      if (!args[i]) null_arg = true;
+      argv.push_back(args[i]);
+    }
+    if (null_arg) {
+      prog->report = NULL_ARGUMENT;
+    } else {
+      asm_api_lock lock(asm_api_mutex());
+      // A run of its own, as in a new process: earlier messages would count as its errors.
+      asm_module::clear_msg_list();
+      asm_passes p;
+      p.write_image = false;
+      status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog->report);
+      if (status == 0) take_result(p, *prog);
+    }
+  } catch (...) {
+    status = 1;
+    if (prog) {
+      prog->words.clear();
+      prog->labels.clear();
+      prog->report = INTERNAL_ERROR;
+    }
+  }
+  if (out) *out = prog;
+  else delete prog;
+  return status;
+}
+
+int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_program** out) {
+  (void)image;
+  (void)defs;
+  (void)arch;
+  if (out) *out = nullptr;
+  try {
+    zqs_program* prog = new zqs_program;
+    prog->report = "ASM-ZQS image reading is not available.";
+    if (out) *out = prog;
+    else delete prog;
+  } catch (...) {
+  }
+  return 1;
+}
+
+size_t zqs_program_word_count(const zqs_program* p) { return p ? p->words.size() : 0; }
+
+int zqs_program_word(const zqs_program* p, size_t i, uint32_t* address, uint32_t* word,
+                     const char** file, unsigned int* line) {
+  if (!p || i >= p->words.size()) return 1;
+  zqs_program::word_type const& w = p->words[i];
+  if (address) *address = w.address;
+  if (word) *word = w.code;
+  if (file) *file = w.file;
+  if (line) *line = w.line;
+  return 0;
+}
+
+size_t zqs_program_label_count(const zqs_program* p) { return p ? p->labels.size() : 0; }
+
+int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_t* address) {
+  if (!p || i >= p->labels.size()) return 1;
+  if (name) *name = p->labels[i].name.c_str();
+  if (address) *address = p->labels[i].address;
+  return 0;
+}
+
+const char* zqs_program_report(const zqs_program* p) { return p ? p->report.c_str() : ""; }
+
+void zqs_program_free(zqs_program* p) { delete p; }
+
+}  // extern "C"

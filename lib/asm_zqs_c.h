@@ -1,0 +1,86 @@
+/* ASM-ZQS, the ZQS-Assembler tool: C interface of the assembler library.
+ *
+ * For hosts that are not C++ programs (C, DPI-C, ctypes, other FFIs). Valid
+ * C99 and C++. No function lets an exception escape or writes to standard
+ * output. Calls from several threads are safe: each one holds the library's
+ * one lock while it runs.
+ *
+ * Functions returning int give 0 on success and 1 on failure. Text buffers
+ * (msg, text, name) always receive a NUL-terminated text cut to their size
+ * (nothing is written when the size is 0): the result on success, the failure
+ * text on failure. Output pointers other than the buffers may be NULL when the
+ * value is not wanted. A NULL pointer where a text is expected is a failure
+ * with the text "ASM-ZQS argument must not be NULL.".
+ *
+ * Everything a zqs_program hands out (names, file names, the report) lives
+ * until zqs_program_free. */
+#ifndef ASM_ZQS_C_H
+#define ASM_ZQS_C_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "asm_zqs_api.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* One source line into one code word; msg gets the failure text (the
+ * assembler's messages) or, on success, the empty text. */
+ASM_ZQS_API int zqs_assemble_line(const char* arch, const char* line, uint32_t* word,
+                                  char* msg, size_t msg_size);
+
+/* The assembler text of one code word, e.g. "JBS R3, 0x7, 0x40". */
+ASM_ZQS_API int zqs_disassemble_word(const char* arch, uint32_t word, char* text,
+                                     size_t text_size);
+
+/* The lower-case name of the register at that address, e.g. "tbu_ts0". */
+ASM_ZQS_API int zqs_register_name(const char* arch, uint32_t address, char* name,
+                                  size_t name_size);
+
+/* The name of the index-th built-in architecture, in registration order
+ * ("zqs24-1" first); NULL past the end. */
+ASM_ZQS_API const char* zqs_architecture(size_t index);
+
+/* The result of an assembly or of an image read. */
+typedef struct zqs_program zqs_program;
+
+/* One run of the assembler on the arguments that would follow asm-zqs on a
+ * command line (args[0] is the first option or the source name; .cmdline
+ * applies too), without writing a memory image: -o is accepted and ignored,
+ * -odef, -log, --xmldump and --MD write their files. Returns 0 after a run
+ * without errors, 1 otherwise. *out (when out is not NULL) is set in both
+ * cases: its report is the text the program would print (empty after a
+ * successful run without -W); after a failed run it holds no words and no
+ * labels. */
+ASM_ZQS_API int zqs_assemble_file(int argc, const char* const* args, zqs_program** out);
+
+/* Reads a C, IFS or MIF memory image of architecture arch, and the labels of
+ * a definitions file when defs is not NULL. Returns 1 on failure, the report
+ * then holds the error. Words have an empty file name and line 0; labels are
+ * named as in the definitions file (the part after LABEL_<output label>_). */
+ASM_ZQS_API int zqs_read_image(const char* image, const char* defs, const char* arch,
+                               zqs_program** out);
+
+/* Words in address order, each with the source file and line it came from. */
+ASM_ZQS_API size_t zqs_program_word_count(const zqs_program* p);
+ASM_ZQS_API int zqs_program_word(const zqs_program* p, size_t i, uint32_t* address,
+                                 uint32_t* word, const char** file, unsigned int* line);
+
+/* Labels in address order, then name, each named as first written. */
+ASM_ZQS_API size_t zqs_program_label_count(const zqs_program* p);
+ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** name,
+                                  uint32_t* address);
+
+/* The report of the run; "" for NULL. */
+ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);
+
+/* Frees the program and everything it handed out; does nothing for NULL. */
+ASM_ZQS_API void zqs_program_free(zqs_program* p);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
