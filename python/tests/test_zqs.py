@@ -40,10 +40,13 @@ class ScratchDir(unittest.TestCase):
         return run.stdout
 
     def demo_image(self, fmt):
-        """examples/demo assembled by asm-zqs: (image, definitions file)."""
+        """examples/demo assembled by asm-zqs: (image, definitions file). A MIF run
+        writes no definitions: its labels come from a C header."""
         image, defs = (os.path.join(self.dir, "demo." + e) for e in (fmt, fmt + ".def"))
-        self.asm("-I", EXAMPLES, "-ofmt", fmt, "-o", image, "-odef", defs,
-                 os.path.join(EXAMPLES, "demo.zqs"))
+        source = os.path.join(EXAMPLES, "demo.zqs")
+        self.asm("-I", EXAMPLES, "-ofmt", fmt, "-o", image, source)
+        self.asm("-I", EXAMPLES, "-ofmt", "ifs" if fmt == "ifs" else "c",
+                 "-o", os.path.join(self.dir, "defs.out"), "-odef", defs, source)
         return image, defs
 
 
@@ -106,9 +109,8 @@ class SingleWords(unittest.TestCase):
     def test_unknown_architecture(self):
         for call in (lambda: zqs.assemble("nop", "zqs99"), lambda: zqs.disassemble(0, "zqs99"),
                      lambda: zqs.register_name(12, "zqs99")):
-            with self.assertRaises(ValueError) as cm:
+            with self.assertRaises(ValueError):
                 call()
-            self.assertIn("zqs99", str(cm.exception))
 
     def test_bad_arguments(self):
         for call, error in [
@@ -150,8 +152,10 @@ class Programs(ScratchDir):
         self.assertEqual(list(prog.words), sorted(prog.words))
         self.assertEqual(list(prog.labels), ["start", "loop", "greet", "text", "table"])
         self.assertEqual(prog.words[prog.labels["start"]], zqs.assemble("movl r0, 0"))
+        with open(os.path.join(EXAMPLES, "demo.zqs")) as f:
+            loop_line = [n for n, text in enumerate(f, 1) if text.startswith("loop:")]
         file, line = prog.sources[prog.labels["loop"]]
-        self.assertEqual((os.path.basename(file), line), ("demo.zqs", 17))
+        self.assertEqual([(os.path.basename(file), line)], [("demo.zqs", n) for n in loop_line])
         for fmt in FORMATS:
             image, defs = self.demo_image(fmt)
             read = zqs.read_image(image, defs)
@@ -181,13 +185,13 @@ class Programs(ScratchDir):
         self.assertEqual(zqs.assemble_file(os.path.basename(dash)).words, {0: 0})
 
     def test_assembly_errors(self):
-        src = self.write("bad.zqs", "nop\nmovl r0, 1 +\njmp nowhere\n")
+        src = self.write("bad.zqs", "nop\nmovl r0, 0x1000000\njmp nowhere\n")
         with self.assertRaises(zqs.AssemblyError) as cm:
             zqs.assemble_file(src)
         msgs = cm.exception.messages
         self.assertTrue(msgs)
         self.assertEqual({(m.level, m.file) for m in msgs}, {("ERROR", src)})
-        self.assertIn(2, [m.line for m in msgs])
+        self.assertEqual([m.line for m in msgs], [2, 3])
         self.assertTrue(str(cm.exception).startswith("ERROR " + src + ":"))
         with self.assertRaises(zqs.AssemblyError) as cm:
             zqs.assemble_file(os.path.join(self.dir, "missing.zqs"))
@@ -217,12 +221,12 @@ class Listing(ScratchDir):
         return out.getvalue()
 
     def test_demo_listing(self):
-        image, defs = self.demo_image("c")
+        image, defs = self.demo_image("ifs")
         lines = self.listing("-defs", defs, image).splitlines()
         self.assertEqual(lines[0], "START:")
         self.assertIn("0x00000024  0xE0000000  JMP START", lines)
         self.assertIn(zqs.dis.GAP_LINE, lines)
-        self.assertTrue(lines[-1].startswith("0x0000005C  0xFFFFFFFF  .var 0xFFFFFFFF  ; "))
+        self.assertTrue(lines[-1].startswith("0x00000060  0xFFFFFFFF  .var 0xFFFFFFFF  ; "))
 
     @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")
     def test_same_listing_as_dis_zqs(self):

@@ -62,11 +62,12 @@ class AssemblyError(Exception):
     """A failure reported by the library: an assembly with errors, a word that is no
     instruction, an unused register address, an image that cannot be read.
 
-    `str(error)` is the library's text; `.messages` holds the messages parsed from it
-    (empty when the text is a single failure text without a level, such as a
-    disassembler's)."""
+    `str(error)` is the library's text without its final line end; `.messages` holds the
+    messages parsed from it (empty when the text is a single failure text without a level,
+    such as a disassembler's)."""
 
     def __init__(self, text: str) -> None:
+        text = text.rstrip("\n")
         super().__init__(text)
         self.text = text
         self.messages: Tuple[Message, ...] = parse_report(text)
