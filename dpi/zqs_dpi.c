@@ -196,8 +196,10 @@ static void append(char* buf, size_t* used, const char* src, size_t len) {
 
 const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned int word) {
   const char* text = zqs_dpi_disassemble(arch, word);
-  size_t pos, copied = 0, used = 0;
-  if (text[0] == '\0' || image == NULL) return text;
+  size_t pos, copied = 0, used = 0, len = strlen(text);
+  if (len == 0) return text;
+  /* A listing drops the blank after a mnemonic without operands. */
+  while (len > 0 && text[len - 1] == ' ') len--;
   labels_result[0] = '\0';
   /* Operands follow the mnemonic's blank, separated by ", ". */
   pos = strcspn(text, " ");
@@ -207,7 +209,7 @@ const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned i
     if (strncmp(text + start, "0x", 2) == 0) {
       char* tail = NULL;
       unsigned long value = strtoul(text + start, &tail, 16);
-      const char* name = label_at(program(image), (uint32_t)value);
+      const char* name = image == NULL ? NULL : label_at(program(image), (uint32_t)value);
       if (tail == text + end && name != NULL &&
           is_address_operand(arch, text, start, end, (uint32_t)value)) {
         append(labels_result, &used, text + copied, start - copied);
@@ -217,8 +219,7 @@ const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned i
     }
     pos = end;
   }
-  if (copied == 0) return text;
-  append(labels_result, &used, text + copied, strlen(text + copied));
+  append(labels_result, &used, text + copied, len - copied);
   return labels_result;
 }
 

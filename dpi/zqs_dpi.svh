@@ -38,8 +38,9 @@ import "DPI-C" function string zqs_dpi_disassemble(input string arch, input int 
 import "DPI-C" function string zqs_dpi_register_name(input string arch,
                                                      input int unsigned address);
 
-// The disassembly with address operands (jumps, calls, memory addresses)
-// that equal a label's address of the image written as the label's name.
+// The disassembly as a listing shows it: no trailing blank, and address
+// operands (jumps, calls, memory addresses) that equal a label's address of
+// the image written as the label's name.
 import "DPI-C" function string zqs_dpi_disassemble_labels(input chandle image, input string arch,
                                                           input int unsigned word);
 

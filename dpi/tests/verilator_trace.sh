@@ -11,7 +11,7 @@ mkdir -p "$build"
 # The build is incremental: make rebuilds only what changed. A small C++
 # file checks that the shim's prototypes are those Verilator derives from
 # zqs_dpi.svh.
-"$verilator" --binary -j 2 -Wno-fatal --top-module trace_tb -Mdir "$build/obj" \
+"$verilator" --binary -j 2 --top-module trace_tb -Mdir "$build/obj" \
   +incdir+"$src/dpi" -CFLAGS "-I$src/lib -I$src/dpi" -LDFLAGS "$lib" \
   "$src/dpi/example/trace_tb.sv" "$src/dpi/zqs_dpi.c" "$src/dpi/tests/dpi_prototypes.cpp" \
   >"$build/verilator.log" 2>&1 || { cat "$build/verilator.log"; exit 1; }

@@ -225,7 +225,7 @@ class Listing(ScratchDir):
         lines = self.listing("-defs", defs, image).splitlines()
         self.assertEqual(lines[0], "START:")
         self.assertIn("0x00000024  0xE0000000  JMP START", lines)
-        self.assertIn(zqs.dis.GAP_LINE, lines)
+        self.assertIn("; gap: 2 words, 0x00000038 to 0x0000003C", lines)
         self.assertTrue(lines[-1].startswith("0x00000060  0xFFFFFFFF  .var 0xFFFFFFFF  ; "))
 
     @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")

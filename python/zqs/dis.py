@@ -4,9 +4,10 @@
 
 One line per word in address order: byte address, word and the disassembly
 ("0x00000010  0xE0000028  JMP 0x28"); a word that is no instruction as ".var" with the
-disassembler's reason as a comment; one line where the addresses leave a gap. With a
-definitions file, a line "NAME:" before the word at each label's address, and address
-operands (jumps, calls, memory addresses) that equal a label's address written as its name.
+disassembler's reason as a comment; a line "; gap: N words, FROM to TO" where the addresses
+leave a gap. With a definitions file, a line "NAME:" before the word at each label's address
+(a label without a word there says so in a comment), and address operands (jumps, calls,
+memory addresses) that equal a label's address written as its name (the first one there).
 """
 
 from __future__ import annotations
@@ -16,8 +17,6 @@ import sys
 from typing import Dict, Iterator, List, Optional, Tuple
 
 from . import AssemblyError, Program, assemble, disassemble, read_image
-
-GAP_LINE = "..."
 
 __all__ = ["listing", "main"]
 
@@ -63,25 +62,37 @@ def _with_labels(text: str, names: Dict[int, str], is_address: _AddressOperands)
     return mnemonic + " " + ", ".join(operands) if changed else text
 
 
+def _label_line(name: str, address: int, at_word: bool) -> str:
+    return name + ":" if at_word else "%s:  ; %s, no word there" % (name, _hex8(address))
+
+
 def listing(program: Program) -> Iterator[str]:
     """The lines of the listing of a read image (without line ends)."""
-    by_address: Dict[int, List[str]] = {}
-    for name, address in program.labels.items():
-        by_address.setdefault(address, []).append(name)
-    first_name = {a: names[0] for a, names in by_address.items()}
+    labels = sorted(program.labels.items(), key=lambda item: item[1])  # stable: file order
+    first_name: Dict[int, str] = {}
+    for name, address in labels:
+        first_name.setdefault(address, name)
     is_address = _AddressOperands(program.arch)
+    next_label = 0
     last: Optional[int] = None
     for address, word in program.words.items():
-        if last is not None and address != last + 4:
-            yield GAP_LINE
+        if last is not None and address > last + 4:
+            start = last + 4
+            yield "; gap: %d words, %s to %s" % ((address - start) // 4, _hex8(start),
+                                                  _hex8(address - 4))
         last = address
-        for name in by_address.get(address, ()):
-            yield name + ":"
+        while next_label < len(labels) and labels[next_label][1] <= address:
+            name, at = labels[next_label]
+            yield _label_line(name, at, at == address)
+            next_label += 1
         try:
-            text = _with_labels(disassemble(word, program.arch), first_name, is_address)
+            text = disassemble(word, program.arch).rstrip(" ")
+            text = _with_labels(text, first_name, is_address)
         except AssemblyError as e:
             text = ".var %s  ; %s" % (_hex8(word), e)
         yield "%s  %s  %s" % (_hex8(address), _hex8(word), text)
+    for name, at in labels[next_label:]:
+        yield _label_line(name, at, False)
 
 
 def main(argv: Optional[List[str]] = None) -> int:
