@@ -1,0 +1,43 @@
+// Disassembly of whole images: a listing, or assembler source that assembles
+// back to the identical image. Built on the decision tree of each architecture
+// and on its instruction templates, which check that a text encodes its word.
+#ifndef ASM_DIS_H
+#define ASM_DIS_H
+
+#include <string>
+#include <vector>
+
+#include "asm_image.h"
+
+struct arch_type;
+
+// One code word, decoded.
+struct dis_word_type {
+  bool valid = false;      // an instruction of the architecture
+  bool reencodes = false;  // assembling `text` gives exactly the word again
+  std::string text;        // the disassembler's text (no trailing blank), or its reason when not valid
+  std::string mnemonic;    // upper case, as in `text`
+  std::vector<std::string> operands;  // as in `text`
+  std::vector<bool> address_operand;  // numeric operand whose field is shifted by 2
+};
+
+dis_word_type dis_decode(arch_type& arch, unsigned int code);
+
+// True when the instruction `mnemonic` with these operand texts assembles in
+// `arch` to exactly `code`: the checks of the encoder, then the templates.
+bool dis_encodes_to(arch_type& arch, std::string const& mnemonic,
+                    std::vector<std::string> const& operands, unsigned int code);
+
+// Listing of an image: "ADDRESS  WORD  TEXT" lines, labels, gaps. Line ends "\n".
+std::string dis_listing(image_type const& img);
+
+// Source that asm-zqs turns back into the same image. Throws image_error for
+// what a source cannot express (a label name that is no symbol, an array type
+// that a .cmdline word cannot hold).
+std::string dis_source(image_type const& img);
+
+// Listing lines of single words, at addresses 0, 4, 8 ...; throws a
+// std::string for an unknown architecture.
+std::string dis_words(std::string const& arch, std::vector<unsigned int> const& words);
+
+#endif

@@ -1,0 +1,222 @@
+// dis-zqs: disassembles memory images and code words, as a listing or as
+// source that asm-zqs assembles back into the identical image.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "asm_arch.h"
+#include "asm_dis.h"
+#include "asm_image.h"
+#include "asm_utils.h"
+
+using std::string;
+
+namespace {
+
+char const usage_text[] =
+    "Usage:    dis-zqs [-arch ARCH] [-defs DFILE] [-base ADDR] [-ifmt c|ifs|mif] [-s] [-o OUT] IMAGE\n"
+    "          dis-zqs [-arch ARCH] -w WORD...\n"
+    "\n"
+    "  IMAGE             Memory image written by asm-zqs: C array, IFS command file or\n"
+    "                    MIF file; '-' reads standard input.\n"
+    "  -arch ARCH        Target architecture: zqs24-1, zqs24-2, zqs24-3, zqs24-4 or\n"
+    "                    zqs16-1 (default: the one the image names, else zqs24-1).\n"
+    "  -defs DFILE       Definitions file (C header or IFS definitions) whose labels\n"
+    "                    name addresses.\n"
+    "  -base ADDR        Byte address of the first word of a C array (default: the\n"
+    "                    OFFSET of DFILE, else 0).\n"
+    "  -ifmt c|ifs|mif   Format of IMAGE (default: recognised from its content).\n"
+    "  -s                Write assembler source that asm-zqs turns back into the\n"
+    "                    same image, instead of a listing.\n"
+    "  -o OUT            Write to OUT instead of standard output.\n"
+    "  -w WORD...        List the code words given (numbers as asm-zqs reads them).\n"
+    "  -h, --help        Print this usage message.\n"
+    "  --version         Print version information.\n";
+
+struct failure {
+  string text;
+};
+
+struct options {
+  image_read_options read;
+  string image;
+  bool source = false;
+  bool words_mode = false;
+  bool other_than_arch = false;  // an option -w does not take
+  string out;
+  int out_index = 0;  // of OUT in argv
+  std::vector<unsigned int> words;
+  bool help = false, version = false;
+};
+
+unsigned int number(string const& option, string const& text) {
+  try {
+    return parse_number(text);
+  } catch (string const& e) {
+    throw failure{"bad argument of option '" + option + "': " + e};
+  }
+}
+
+bool same_file(string const& a, string const& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
+// Applies the arguments to o; o holds what was parsed when this throws.
+void parse_args(int argc, char const** argv, options& o) {
+  bool image_seen = false;
+  for (int i = 1; i < argc; ++i) {
+    string a = argv[i];
+    auto value = [&]() -> string {
+      if (i + 1 >= argc) throw failure{"option '" + a + "' requires an argument."};
+      return argv[++i];
+    };
+    if (a == "-w") {
+      o.words_mode = true;
+      for (++i; i < argc; ++i) o.words.push_back(number("-w", argv[i]));
+      if (o.words.empty()) throw failure{"option '-w' requires at least one word."};
+    } else if (a == "-arch") {
+      o.read.arch = value();
+    } else if (a == "-defs") {
+      o.read.def_file = value();
+      o.other_than_arch = true;
+    } else if (a == "-base") {
+      o.read.base = number(a, value());
+      o.read.base_set = true;
+      o.other_than_arch = true;
+    } else if (a == "-ifmt") {
+      o.read.format = value();
+      if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif")
+        throw failure{"bad argument of option '-ifmt': '" + o.read.format + "' (c, ifs or mif)."};
+      o.other_than_arch = true;
+    } else if (a == "-s") {
+      o.source = o.other_than_arch = true;
+    } else if (a == "-o") {
+      o.out = value();
+      o.out_index = i;
+      o.other_than_arch = true;
+    } else if (a == "-h" || a == "--help") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      throw failure{"option '" + a + "' not available."};
+    } else if (image_seen) {
+      throw failure{"more than one image file."};
+    } else {
+      o.image = a;
+      image_seen = true;
+      o.other_than_arch = true;
+    }
+  }
+  if (o.help || o.version) return;
+  if (o.words_mode && o.other_than_arch) throw failure{"option '-w' takes no other option than '-arch'."};
+  if (!o.words_mode && !image_seen) throw failure{"missing image file."};
+  asm_arch registry;  // fills the registry
+  (void)registry;
+  if (!o.read.arch.empty() && !asm_arch::arch_map.count(o.read.arch))
+    throw failure{"unknown architecture '" + o.read.arch + "'."};
+}
+
+// OUT names a file of the command line (the image, the definitions, also one
+// that the parse did not reach): never written, never removed.
+bool out_is_input(options const& o, int argc, char const** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (i != o.out_index && string(argv[i]) != "-" && same_file(o.out, argv[i])) return true;
+  return false;
+}
+
+string read_stdin() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+  string text;
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
+  if (ferror(stdin)) throw image_error("<stdin>", 0, "standard input cannot be read.");
+  return text;
+}
+
+string run(options const& o) {
+  if (o.words_mode) {
+    try {
+      return dis_words(o.read.arch.empty() ? "zqs24-1" : o.read.arch, o.words);
+    } catch (string const& e) {
+      throw failure{e};
+    }
+  }
+  image_type img;
+  if (o.image == "-") {
+    string text = read_stdin();
+    if (o.read.def_file.empty()) {
+      img = parse_image("<stdin>", text, o.read);
+    } else {
+      image_defs_type defs = parse_image_defs(o.read.def_file, read_image_file_text(o.read.def_file));
+      img = parse_image("<stdin>", text, o.read, &defs);
+    }
+  } else {
+    img = read_image(o.image, o.read);
+  }
+  if (!o.source) return dis_listing(img);
+  if (!img.image_arch.empty() && img.image_arch != img.arch_name)
+    throw image_error(o.image == "-" ? "<stdin>" : o.image, img.image_arch_line,
+                      "the image is for " + img.image_arch + ", not " + img.arch_name +
+                          ": no source of " + img.arch_name + " gives it back.");
+  return dis_source(img);
+}
+
+// Writes the text with the line ends of generated files.
+bool write_file(string const& name, string const& text) {
+  FILE* f = fopen(name.c_str(), "wb");
+  if (!f) return false;
+  bool ok = true;
+  if (sizeof(ASM_EOL) == 2) {
+    ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+  } else {
+    string t;
+    t.reserve(text.size() + text.size() / 16);
+    for (char c : text) c == '\n' ? t += ASM_EOL : t += c;
+    ok = fwrite(t.data(), 1, t.size(), f) == t.size();
+  }
+  return (fclose(f) == 0) && ok;
+}
+
+}  // namespace
+
+int main(int argc, char const** argv) {
+  options o;
+  try {
+    parse_args(argc, argv, o);
+    if (o.version) {
+      printf("dis-zqs, " ASM_TOOL_NAME " " ASM_SHORT_NAME " version " ASM_VERSION "\n" ASM_VENDOR "\n");
+      return 0;
+    }
+    if (o.help) {
+      fputs(usage_text, stdout);
+      return 0;
+    }
+    if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + o.out + "' is an input file."};
+    string text = run(o);
+    if (o.out.empty()) {
+      fwrite(text.data(), 1, text.size(), stdout);
+      return fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (!write_file(o.out, text)) throw image_error(o.out, 0, "file cannot be written.");
+    return 0;
+  } catch (failure const& f) {
+    fprintf(stderr, "dis-zqs: %s\n", f.text.c_str());
+  } catch (image_error const& e) {
+    fprintf(stderr, "dis-zqs: %s\n", e.what());
+  } catch (std::bad_alloc const&) {
+    fprintf(stderr, "dis-zqs: out of memory.\n");
+  }
+  if (!o.out.empty() && !out_is_input(o, argc, argv)) remove(o.out.c_str());
+  return 1;
+}
