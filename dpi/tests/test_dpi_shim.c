@@ -16,10 +16,13 @@ static int failures = 0;
     }                                                                 \
   } while (0)
 
+/* dir/name; two calls may be arguments of one call. */
 static const char* path(const char* dir, const char* name) {
-  static char buf[4096];
-  snprintf(buf, sizeof buf, "%s/%s", dir, name);
-  return buf;
+  static char buf[2][4096];
+  static int which = 0;
+  which = !which;
+  snprintf(buf[which], sizeof buf[which], "%s/%s", dir, name);
+  return buf[which];
 }
 
 static void single_words(void) {

@@ -159,7 +159,10 @@ class Programs(ScratchDir):
         for fmt in FORMATS:
             image, defs = self.demo_image(fmt)
             read = zqs.read_image(image, defs)
-            self.assertEqual(read.words, prog.words, fmt)
+            expected = prog.words
+            if fmt == "c":  # an array has no gaps: zero words fill them
+                expected = {a: prog.words.get(a, 0) for a in range(0, max(prog.words) + 4, 4)}
+            self.assertEqual(read.words, expected, fmt)
             self.assertEqual({k.lower(): v for k, v in read.labels.items()}, prog.labels, fmt)
             self.assertEqual(set(read.sources.values()), {("", 0)})
             self.assertEqual(zqs.read_image(image).labels, {})
