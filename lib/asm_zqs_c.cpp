@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "asm_image.h"
 #include "asm_lock.h"
 #include "asm_passes.h"
 #include "asm_run.h"
@@ -57,6 +58,13 @@ int text_call(char* buf, size_t size, F f) {
   return 1;
 }
 
+// Labels by address, then by the name as handed out.
+void sort_labels(zqs_program& prog) {
+  std::stable_sort(prog.labels.begin(), prog.labels.end(), [](auto const& a, auto const& b) {
+    return a.address != b.address ? a.address < b.address : a.name < b.name;
+  });
+}
+
 // The words and labels of a finished run.
 void take_result(asm_passes& p, zqs_program& prog) {
   prog.words.reserve(p.ir.asm_list.size());
@@ -67,10 +75,16 @@ void take_result(asm_passes& p, zqs_program& prog) {
   }
   for (asm_passes::sym_entry const* e : p.sorted_symbols(true))
     prog.labels.push_back({p.label_name(e->first), e->second.value});
-  // Address, then the name as handed out.
-  std::stable_sort(prog.labels.begin(), prog.labels.end(), [](auto const& a, auto const& b) {
-    return a.address != b.address ? a.address < b.address : a.name < b.name;
-  });
+  sort_labels(prog);
+}
+
+// The words and labels of an image: no source file, line 0.
+void take_image(image_type const& img, zqs_program& prog) {
+  char const* none = prog.files.insert("").first->c_str();
+  prog.words.reserve(img.words.size());
+  for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
+  for (image_label_type const& l : img.labels) prog.labels.push_back({l.name, l.address});
+  sort_labels(prog);
 }
 
 }  // namespace
@@ -153,18 +167,36 @@ int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
 }
 
 int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_program** out) {
-  (void)image;
-  (void)defs;
-  (void)arch;
   if (out) *out = nullptr;
+  zqs_program* prog = nullptr;
+  int status = 1;
   try {
-    zqs_program* prog = new zqs_program;
-    prog->report = "ASM-ZQS image reading is not available.";
-    if (out) *out = prog;
-    else delete prog;
+    prog = new zqs_program;
+    if (!image) {
+      prog->report = NULL_ARGUMENT;
+    } else {
+      image_read_options opt;
+      opt.arch = arch ? arch : "";
+      opt.def_file = defs ? defs : "";
+      asm_api_lock lock(asm_api_mutex());
+      try {
+        take_image(read_image(image, opt), *prog);
+        status = 0;
+      } catch (image_error const& e) {
+        prog->report = std::string(e.what()) + "\n";
+      }
+    }
   } catch (...) {
+    status = 1;
+    if (prog) {
+      prog->words.clear();
+      prog->labels.clear();
+      prog->report = INTERNAL_ERROR;
+    }
   }
-  return 1;
+  if (out) *out = prog;
+  else delete prog;
+  return status;
 }
 
 size_t zqs_program_word_count(const zqs_program* p) { return p ? p->words.size() : 0; }

@@ -8,6 +8,9 @@ command -v flex >/dev/null 2>&1 || need_pkgs+=(flex)
 command -v bison >/dev/null 2>&1 || need_pkgs+=(bison)
 command -v cmake >/dev/null 2>&1 || need_pkgs+=(cmake)
 command -v ninja >/dev/null 2>&1 || need_pkgs+=(ninja-build)
+# make and pkg-config: tests of --MD and of the installed package.
+command -v make >/dev/null 2>&1 || need_pkgs+=(make)
+command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
 # Libraries of the unit tests and of the benchmarks (built by default).
 [ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need_pkgs+=(libbenchmark-dev)

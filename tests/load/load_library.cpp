@@ -3,6 +3,9 @@
 // or throw a std::string; valid input must give the right result; resident
 // memory and the heap must stay flat from the first tenth of the calls to the
 // last; no temporary file may stay in /tmp and nothing may reach stdout.
+// Built twice: load_library calls the C++ functions of the static library,
+// load_library_c (LOAD_THROUGH_C) the C interface of the shared library, with
+// whole-file assemblies and program objects mixed in.
 //   load_library [N]        (default 1000000; the sanitizer build runs fewer)
 #include <unistd.h>
 
@@ -14,7 +17,42 @@
 
 #include "test_single_support.h"
 
+#ifdef LOAD_THROUGH_C
+#include "asm_zqs_c.h"
+#endif
+
 namespace {
+
+#ifdef LOAD_THROUGH_C
+// The C interface, failures turned back into thrown texts.
+char text_buf[4096];
+
+unsigned int assemble(std::string const& arch, std::string const& line) {
+  uint32_t w;
+  if (zqs_assemble_line(arch.c_str(), line.c_str(), &w, text_buf, sizeof text_buf)) throw std::string(text_buf);
+  return w;
+}
+
+std::string disassemble(std::string const& arch, unsigned int code) {
+  if (zqs_disassemble_word(arch.c_str(), code, text_buf, sizeof text_buf)) throw std::string(text_buf);
+  return text_buf;
+}
+
+std::string register_name(std::string const& arch, unsigned int adr) {
+  if (zqs_register_name(arch.c_str(), adr, text_buf, sizeof text_buf)) throw std::string(text_buf);
+  return text_buf;
+}
+#else
+unsigned int assemble(std::string const& arch, std::string const& line) {
+  return assemble_single_instr(arch, line);
+}
+std::string disassemble(std::string const& arch, unsigned int code) {
+  return disassemble_single_instr(arch, code);
+}
+std::string register_name(std::string const& arch, unsigned int adr) {
+  return get_reg_map_symbol(arch, adr);
+}
+#endif
 
 int failures = 0;
 
@@ -82,7 +120,7 @@ void assemble_calls(rng& r, long n) {
     std::string arch = valid || r.below(4) ? "zqs24-1" : bad_archs[r.below(5)];
     std::string line = valid ? valid_line(r, expect) : garbage_line(r);
     try {
-      unsigned int w = assemble_single_instr(arch, line);
+      unsigned int w = assemble(arch, line);
       if (valid && w != expect) fail("'" + line + "' gave a wrong word");
     } catch (std::string const& e) {
       if (valid) fail("'" + line + "' refused: " + e);
@@ -98,7 +136,7 @@ void disassemble_calls(rng& r, long n) {
     bool valid = r.below(8) != 0;
     std::string arch = valid ? archs[r.below(5)] : bad_archs[r.below(5)];
     try {
-      std::string text = disassemble_single_instr(arch, r.word());
+      std::string text = disassemble(arch, r.word());
       if (!valid || text.empty()) fail("disassembly for arch '" + arch + "'");
     } catch (std::string const&) {
     } catch (...) {
@@ -113,7 +151,7 @@ void register_calls(rng& r, long n) {
     std::string arch = valid ? archs[r.below(5)] : bad_archs[r.below(5)];
     unsigned int adr = r.below(4) ? (unsigned int)r.below(32) : r.word();
     try {
-      std::string name = get_reg_map_symbol(arch, adr);
+      std::string name = register_name(arch, adr);
       if (!valid) fail("register name for arch '" + arch + "'");
     } catch (std::string const&) {
     } catch (...) {
@@ -121,6 +159,29 @@ void register_calls(rng& r, long n) {
     }
   }
 }
+
+#ifdef LOAD_THROUGH_C
+// Whole-file assemblies, good and bad, of two sources in dir.
+void file_calls(rng& r, long n, std::string const& dir) {
+  std::string good = dir + "/good.zqs", bad = dir + "/bad.zqs";
+  for (long i = 0; i < n; ++i) {
+    bool valid = r.below(2) == 0;
+    char const* args[] = {"-W", valid ? good.c_str() : bad.c_str()};
+    zqs_program* p = nullptr;
+    int rc = zqs_assemble_file(2, args, &p);
+    uint32_t w = 0;
+    char const* name = nullptr;
+    if (valid && (rc != 0 || zqs_program_word_count(p) != 2 ||
+                  zqs_program_word(p, 1, nullptr, &w, nullptr, nullptr) || w != 0xE0000000 ||
+                  zqs_program_label(p, 0, &name, nullptr) || std::string(name) != "Start"))
+      fail("good file: " + std::string(zqs_program_report(p)));
+    if (!valid && (rc != 1 || zqs_program_word_count(p) != 0 || !*zqs_program_report(p)))
+      fail("bad file accepted");
+    zqs_program_free(p);
+    if (!zqs_architecture(r.below(5)) || zqs_architecture(5 + r.below(100))) fail("architecture list");
+  }
+}
+#endif
 
 }  // namespace
 
@@ -138,14 +199,35 @@ int main(int argc, char** argv) {
 
   rng r;
   long const warm = n / 10;
-  assemble_calls(r, warm);
-  disassemble_calls(r, warm);
-  register_calls(r, warm);
+#ifdef LOAD_THROUGH_C
+  char dir[] = "/tmp/load_c_XXXXXX";
+  if (!mkdtemp(dir)) return 2;
+  std::string const files = dir;
+  FILE* f = fopen((files + "/good.zqs").c_str(), "w");
+  if (!f) return 2;
+  fputs("Start: nop\n  jmp Start\n", f);
+  fclose(f);
+  f = fopen((files + "/bad.zqs").c_str(), "w");
+  if (!f) return 2;
+  fputs("nop\nfoo r0\n", f);
+  fclose(f);
+  auto mixed = [&](long k) {
+    assemble_calls(r, k);
+    disassemble_calls(r, k);
+    register_calls(r, k);
+    file_calls(r, k / 50, files);
+  };
+#else
+  auto mixed = [&](long k) {
+    assemble_calls(r, k);
+    disassemble_calls(r, k);
+    register_calls(r, k);
+  };
+#endif
+  mixed(warm);
   long rss1 = vm_rss_kib();
   size_t heap1 = heap_in_use();
-  assemble_calls(r, n - warm);
-  disassemble_calls(r, n - warm);
-  register_calls(r, n - warm);
+  mixed(n - warm);
   long rss2 = vm_rss_kib();
   size_t heap2 = heap_in_use();
 
@@ -155,6 +237,11 @@ int main(int argc, char** argv) {
   off_t out_size = lseek(capture, 0, SEEK_END);
   close(capture);
   remove(out_name);
+#ifdef LOAD_THROUGH_C
+  remove((files + "/good.zqs").c_str());
+  remove((files + "/bad.zqs").c_str());
+  if (rmdir(dir) != 0) fail("files left in " + files);
+#endif
 
   printf("%ld calls of each function; VmRSS %ld -> %ld KiB, heap %zu -> %zu bytes\n", n, rss1, rss2,
          heap1, heap2);

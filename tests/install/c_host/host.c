@@ -201,6 +201,44 @@ static void whole_files(int leak) {
   if (!leak) zqs_program_free(p);
 }
 
+static void images(void) {
+  zqs_program* p = NULL;
+  int rc;
+  write_file("img.c",
+             "/* target architecture : zqs24-1 */\n\nunsigned long zqs0_mem[3] = { \n"
+             "    0x10000005,\n    0x00000000,\n    0xE0000000\n};\n");
+  write_file("img.h",
+             "#ifndef IMG_H_\n#define IMG_H_\n"
+             "#define OFFSET_ZQS0_MEM     (  64) /* offset */\n"
+             "#define SIZE_ZQS0_MEM       (  12) /* size */\n"
+             "#define LABEL_ZQS0_MEM_START                     (   0) /* START */\n"
+             "#define LABEL_ZQS0_MEM_zEnd                      (   2) /* zEnd */\n"
+             "#define LABEL_ZQS0_MEM_ALPHA                     (   2) /* ALPHA */\n#endif\n");
+  write_file("img.mif",
+             "WIDTH = 25;\nDEPTH = 3;\nADDRESS_RADIX = HEX;\nDATA_RADIX = HEX;\nCONTENT\nBEGIN\n\n"
+             "  0 : 0100005;\n  2 : 0F00000;\n\nEND;\n");
+  write_file("bad.mif", "WIDTH = 25;\nDEPTH = 3;\nCONTENT\nBEGIN\n  0 : 2100005;\nEND;\n");
+
+  rc = zqs_read_image("img.c", "img.h", "zqs24-1", &p);
+  print_program("image C", rc, p);
+  zqs_program_free(p);
+  rc = zqs_read_image("img.mif", NULL, "zqs16-1", &p);
+  print_program("image MIF", rc, p);
+  zqs_program_free(p);
+  rc = zqs_read_image("img.mif", NULL, "zqs24-1", &p);
+  print_program("image MIF, wrong architecture", rc, p);
+  zqs_program_free(p);
+  rc = zqs_read_image("bad.mif", NULL, "zqs16-1", &p);
+  print_program("image too wide", rc, p);
+  zqs_program_free(p);
+  rc = zqs_read_image("missing.c", NULL, "zqs24-1", &p);
+  print_program("image missing", rc, p);
+  zqs_program_free(p);
+  rc = zqs_read_image(NULL, NULL, "zqs24-1", &p);
+  print_program("image null", rc, p);
+  zqs_program_free(p);
+}
+
 int main(int argc, char** argv) {
   int leak = argc > 1 && strcmp(argv[argc - 1], "leak") == 0;
 #ifdef ZQS_DLOPEN
@@ -208,6 +246,7 @@ int main(int argc, char** argv) {
 #endif
   single_instructions();
   whole_files(leak);
+  images();
   printf("failures: %d\n", failures);
   return failures ? 1 : 0;
 }

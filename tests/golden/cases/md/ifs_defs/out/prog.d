@@ -1,0 +1,1 @@
+prog.ifs prog.def: prog.zqs

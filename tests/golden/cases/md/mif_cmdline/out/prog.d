@@ -1,0 +1,1 @@
+prog.c: prog.zqs

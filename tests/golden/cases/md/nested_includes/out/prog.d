@@ -1,0 +1,10 @@
+prog.c prog.h prog.log: prog.zqs \
+ inc/a.inc \
+ c.inc \
+ lib/b.inc
+
+inc/a.inc:
+
+c.inc:
+
+lib/b.inc:

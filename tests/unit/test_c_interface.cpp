@@ -1,0 +1,211 @@
+// The C interface gives exactly the results and texts of the C++ interface,
+// cuts texts to the caller's buffer, and assembles whole files into the words
+// that the tool writes into its memory image.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+
+#include "asm_objects.h"
+#include "asm_zqs_c.h"
+#include "test_single_support.h"
+
+namespace {
+
+// The C++ function's text, or its thrown text; ok tells which.
+template <typename F>
+std::string cpp_text(F f, bool& ok) {
+  try {
+    ok = true;
+    return f();
+  } catch (std::string const& e) {
+    ok = false;
+    return e;
+  }
+}
+
+// Temporary source names differ from call to call.
+std::string mask_temp(std::string const& s) {
+  return std::regex_replace(s, std::regex("/tmp/asm_zqs_[A-Za-z0-9]{6}"), "TMP");
+}
+
+char const* const archs[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1", "zqs9"};
+
+TEST(CInterface, DisassemblyAndRegisterNamesMatchTheCppInterface) {
+  std::mt19937 gen(16);
+  char buf[512];
+  for (char const* arch : archs) {
+    for (int i = 0; i < 20000; ++i) {
+      uint32_t w = i < 256 ? (uint32_t)i << 24 : gen();
+      bool ok;
+      std::string want = cpp_text([&] { return disassemble_single_instr(arch, w); }, ok);
+      ASSERT_EQ(zqs_disassemble_word(arch, w, buf, sizeof buf), ok ? 0 : 1) << arch << " " << w;
+      ASSERT_EQ(want, buf);
+    }
+    for (uint32_t adr = 0; adr < 300; ++adr) {
+      bool ok;
+      std::string want = cpp_text([&] { return get_reg_map_symbol(arch, adr); }, ok);
+      ASSERT_EQ(zqs_register_name(arch, adr, buf, sizeof buf), ok ? 0 : 1);
+      ASSERT_EQ(want, buf);
+    }
+  }
+}
+
+TEST(CInterface, AssemblyMatchesTheCppInterface) {
+  char const* lines[] = {"movl r0, 5", "jbs r3, 7, 0x40", "nop", "", "foo r0", "movl r9, 1",
+                         "l: nop", ".cmdline -W", "movl r0, 1/0", "nop\nnop", ".str 0, \"ab\""};
+  char buf[1024];
+  for (char const* arch : archs)
+    for (char const* line : lines) {
+      bool ok;
+      unsigned int want = 0;
+      std::string text = cpp_text(
+          [&] {
+            want = assemble_single_instr(arch, line);
+            return std::string();
+          },
+          ok);
+      uint32_t w = 0xDEAD;
+      ASSERT_EQ(zqs_assemble_line(arch, line, &w, buf, sizeof buf), ok ? 0 : 1) << line;
+      EXPECT_EQ(mask_temp(text), mask_temp(buf)) << arch << ": " << line;
+      if (ok) {
+        EXPECT_EQ(want, w) << line;
+      }
+    }
+}
+
+TEST(CInterface, TextsAreCutToTheBuffer) {
+  std::string full = disassemble_single_instr("zqs24-1", 0xE3710040);
+  for (size_t size = 0; size <= full.size() + 2; ++size) {
+    std::vector<char> buf(size + 1, '#');
+    zqs_disassemble_word("zqs24-1", 0xE3710040, size ? buf.data() : nullptr, size);
+    if (size == 0) continue;
+    size_t n = std::min(size - 1, full.size());
+    EXPECT_EQ(std::string(buf.data()), full.substr(0, n));
+    EXPECT_EQ(buf[size], '#') << "wrote past the buffer of " << size;
+  }
+  char two[2];
+  EXPECT_EQ(zqs_register_name("zqs24-1", 16, two, sizeof two), 1);
+  EXPECT_STREQ(two, "R");
+}
+
+TEST(CInterface, ArchitecturesInRegistrationOrder) {
+  std::vector<std::string> names;
+  for (size_t i = 0; zqs_architecture(i); ++i) names.push_back(zqs_architecture(i));
+  EXPECT_EQ(names, (std::vector<std::string>{"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"}));
+  EXPECT_EQ(zqs_architecture(5), nullptr);
+  EXPECT_EQ(zqs_architecture((size_t)-1), nullptr);
+}
+
+// In a scratch directory of its own.
+class CFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/c_iface_XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    dir_ = tmpl;
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    old_ = cwd;
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+  }
+  void TearDown() override {
+    ASSERT_EQ(chdir(old_.c_str()), 0);
+    ASSERT_EQ(system(("rm -rf '" + dir_ + "'").c_str()), 0);
+  }
+  static void write(char const* name, char const* text) { std::ofstream(name, std::ios::binary) << text; }
+  static std::string read(char const* name) {
+    std::ifstream f(name, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+
+ private:
+  std::string dir_, old_;
+};
+
+// The words of a MIF image (address = index * 4).
+std::vector<std::pair<uint32_t, uint32_t>> mif_words(std::string const& text) {
+  std::vector<std::pair<uint32_t, uint32_t>> v;
+  std::regex line("  ([0-9A-F]*) : ([0-9A-F]+);");
+  for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i)
+    v.emplace_back((uint32_t)std::stoul((*i)[1].str().empty() ? "0" : (*i)[1].str(), nullptr, 16) * 4,
+                   (uint32_t)std::stoul((*i)[2].str(), nullptr, 16));
+  return v;
+}
+
+TEST_F(CFiles, WordsAreThoseOfTheMemoryImage) {
+  write("io.inc", ".define IO_OUT 0x100\n.define IO_IN 0x104\n");
+  write("prog.zqs",
+        ".include \"io.inc\"\nstart: movl r0, 0\nloop: addl r0, 3\n mwr r0, IO_OUT\n jmp loop\n"
+        " .org 0x40\ntext: .str \"Hello\", 2\nTable: .var 1, 8\n");
+  char const* argv[] = {"asm-zqs", "-ofmt", "mif", "-o", "prog.mif", "prog.zqs"};
+  asm_module::clear_msg_list();
+  ASSERT_EQ(asm_zqs_main(6, argv), 0);
+  std::vector<std::pair<uint32_t, uint32_t>> image = mif_words(read("prog.mif"));
+  ASSERT_GT(image.size(), 5u);
+
+  zqs_program* p = nullptr;
+  ASSERT_EQ(zqs_assemble_file(5, argv + 1, &p), 0);
+  ASSERT_EQ(zqs_program_word_count(p), image.size());
+  for (size_t i = 0; i < image.size(); ++i) {
+    uint32_t adr, w;
+    char const* file;
+    unsigned int line;
+    ASSERT_EQ(zqs_program_word(p, i, &adr, &w, &file, &line), 0);
+    EXPECT_EQ(adr, image[i].first);
+    EXPECT_EQ(w, image[i].second);
+    EXPECT_STREQ(file, "prog.zqs");
+  }
+  std::vector<std::pair<std::string, uint32_t>> labels;
+  for (size_t i = 0; i < zqs_program_label_count(p); ++i) {
+    char const* name;
+    uint32_t adr;
+    ASSERT_EQ(zqs_program_label(p, i, &name, &adr), 0);
+    labels.emplace_back(name, adr);
+  }
+  EXPECT_EQ(labels, (std::vector<std::pair<std::string, uint32_t>>{
+                        {"start", 0}, {"loop", 4}, {"text", 0x40}, {"Table", 0x4C}}));
+  EXPECT_STREQ(zqs_program_report(p), "");
+  zqs_program_free(p);
+}
+
+TEST_F(CFiles, ReportIsWhatTheToolPrints) {
+  write("bad.zqs", ".include \"a.inc\"\nfoo r1\n");
+  write("a.inc", "movl r0, 1\n.org 0\n");
+  char const* runs[][4] = {{"asm-zqs", "bad.zqs"}, {"asm-zqs", "-W", "a.inc"},
+                           {"asm-zqs", "--version"}, {"asm-zqs", "-h"}, {"asm-zqs", "-q"}};
+  int counts[] = {2, 3, 2, 2, 2};
+  for (int r = 0; r < 5; ++r) {
+    asm_module::clear_msg_list();
+    testing::internal::CaptureStdout();
+    int want = asm_zqs_main(counts[r], runs[r]);
+    std::string printed = testing::internal::GetCapturedStdout();
+    zqs_program* p = nullptr;
+    EXPECT_EQ(zqs_assemble_file(counts[r] - 1, runs[r] + 1, &p), want) << runs[r][1];
+    EXPECT_EQ(printed, zqs_program_report(p)) << runs[r][1];
+    if (want) {
+      EXPECT_EQ(zqs_program_word_count(p), 0u);
+    }
+    zqs_program_free(p);
+  }
+}
+
+TEST_F(CFiles, NoImageIsWrittenOrRemoved) {
+  write("prog.zqs", "nop\n");
+  write("prog.c", "keep me");
+  char const* args[] = {"-log", "prog.log", "--MD", "prog.d", "prog.zqs"};
+  zqs_program* p = nullptr;
+  ASSERT_EQ(zqs_assemble_file(5, args, &p), 0);
+  zqs_program_free(p);
+  EXPECT_EQ(read("prog.c"), "keep me");
+  EXPECT_NE(read("prog.log"), "");
+  EXPECT_EQ(read("prog.d"), "prog.c prog.log: prog.zqs\n");
+}
+
+}  // namespace
