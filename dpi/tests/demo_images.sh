@@ -1,12 +1,17 @@
 #!/bin/sh
-# Assembles examples/demo into WORKDIR: demo.c, demo.ifs, demo.mif and the
-# C definitions header demo.h (labels for every format).
+# Assembles examples/demo and dpi/tests/labels into WORKDIR: NAME.c, NAME.ifs,
+# NAME.mif and the definitions NAME.h (C header, labels for every format) and
+# NAME.idef (IFS definitions).
 # Usage: demo_images.sh ASM-ZQS SOURCE-DIR WORKDIR
 set -e
 asm=$1 src=$2 work=$3
 mkdir -p "$work"
 cd "$work"
-for f in c ifs mif; do
-  "$asm" -I "$src/examples" -ofmt $f -o demo.$f "$src/examples/demo.zqs"
+for prog in "$src/examples/demo.zqs" "$src/dpi/tests/labels.zqs"; do
+  name=$(basename "$prog" .zqs)
+  for f in c ifs mif; do
+    "$asm" -I "$src/examples" -ofmt $f -o $name.$f "$prog"
+  done
+  "$asm" -I "$src/examples" -o ${name}_defs.c -odef $name.h "$prog"
+  "$asm" -I "$src/examples" -ofmt ifs -o ${name}_defs.ifs -odef $name.idef "$prog"
 done
-"$asm" -I "$src/examples" -o demo_defs.c -odef demo.h "$src/examples/demo.zqs"

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Builds dpi/example/trace_tb.sv with Verilator, runs it on the demo images
-# (C array, IFS, MIF; with and without the definitions header) and checks
-# its trace line by line against dis-zqs (when given) and the Python
-# package's listing: three clients of the library, one listing.
+# Builds dpi/example/trace_tb.sv with Verilator, runs it on the images of
+# demo_images.sh (C array, IFS, MIF; without labels, with the C header, with
+# the IFS definitions) and checks its trace line by line against dis-zqs
+# (when given) and the Python package's listing: three clients of the
+# library, one listing.
 # Usage: verilator_trace.sh VERILATOR SOURCE-DIR LIBRARY IMAGE-DIR BUILD-DIR PYTHON [DIS-ZQS]
 set -eu
 verilator=$1 src=$2 lib=$3 images=$4 build=$5 python=$6 dis=${7:-}
@@ -22,24 +23,28 @@ check() {  # check NAME FILE-A FILE-B
     echo "FAIL: $1"; cat "$build/diff"; status=1
   fi
 }
-for fmt in c ifs mif; do
-  for defs in "" "$images/demo.h"; do
-    name=$fmt${defs:+-defs}
-    LD_LIBRARY_PATH=$(dirname "$lib") "$build/obj/Vtrace_tb" +image="$images/demo.$fmt" \
-      ${defs:+"+defs=$defs"} >"$build/$name.out" 2>"$build/$name.err" || {
-      echo "FAIL: simulation $name"; cat "$build/$name.out" "$build/$name.err"; exit 1; }
-    # Verilator's own note on $finish is no trace line.
-    grep -v '^- .*Verilog \$finish' "$build/$name.out" >"$build/$name.trace" || true
-    PYTHONPATH="$src/python" ZQS_LIBRARY=$lib PYTHONDONTWRITEBYTECODE=1 "$python" -m zqs.dis \
-      ${defs:+-defs "$defs"} "$images/demo.$fmt" >"$build/$name.python"
-    check "$name: Verilator trace against python3 -m zqs.dis" "$build/$name.python" "$build/$name.trace"
-    if [ -n "$dis" ]; then
-      "$dis" ${defs:+-defs "$defs"} "$images/demo.$fmt" >"$build/$name.dis"
-      check "$name: Verilator trace against dis-zqs" "$build/$name.dis" "$build/$name.trace"
-    fi
-    [ -s "$build/$name.trace" ] || { echo "FAIL: $name: empty trace"; status=1; }
+# Each image without labels, with the C header and with the IFS definitions.
+for case in demo:zqs24-1 labels:zqs16-1; do
+  prog=${case%%:*} arch=${case#*:}
+  for fmt in c ifs mif; do
+    for defs in "" "$images/$prog.h" "$images/$prog.idef"; do
+      name=$prog-$fmt${defs:+-${defs##*.}}
+      LD_LIBRARY_PATH=$(dirname "$lib") "$build/obj/Vtrace_tb" +image="$images/$prog.$fmt" \
+        +arch=$arch ${defs:+"+defs=$defs"} >"$build/$name.out" 2>"$build/$name.err" || {
+        echo "FAIL: simulation $name"; cat "$build/$name.out" "$build/$name.err"; exit 1; }
+      # Verilator's own note on $finish is no trace line.
+      grep -v '^- .*Verilog \$finish' "$build/$name.out" >"$build/$name.trace" || true
+      [ -s "$build/$name.trace" ] || { echo "FAIL: $name: empty trace"; status=1; }
+      PYTHONPATH="$src/python" ZQS_LIBRARY=$lib PYTHONDONTWRITEBYTECODE=1 "$python" -m zqs.dis \
+        ${defs:+-defs "$defs"} "$images/$prog.$fmt" >"$build/$name.python"
+      check "$name: Verilator trace against python3 -m zqs.dis" "$build/$name.python" "$build/$name.trace"
+      if [ -n "$dis" ]; then
+        "$dis" ${defs:+-defs "$defs"} "$images/$prog.$fmt" >"$build/$name.dis"
+        check "$name: Verilator trace against dis-zqs" "$build/$name.dis" "$build/$name.trace"
+      fi
+    done
   done
 done
-[ -n "$dis" ] || echo "note: dis-zqs not built, the trace was compared with the Python listing only"
-[ $status = 0 ] && echo "trace: $(wc -l <"$build/c-defs.trace") lines, clients agree"
+[ -n "$dis" ] || echo "note: dis-zqs not built, the traces were compared with the Python listing only"
+[ $status = 0 ] && echo "traces of 18 runs agree; demo-c-h:" && cat "$build/demo-c-h.trace"
 exit $status

@@ -20,6 +20,8 @@ ASM = os.environ.get("ZQS_ASM")
 DIS = os.environ.get("ZQS_DIS")
 EXAMPLES = os.environ.get("ZQS_EXAMPLES", "examples")
 FORMATS = ("c", "ifs", "mif")
+LABELS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "dpi", "tests",
+                      "labels.zqs")
 
 
 class ScratchDir(unittest.TestCase):
@@ -233,13 +235,21 @@ class Listing(ScratchDir):
 
     @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")
     def test_same_listing_as_dis_zqs(self):
-        for fmt in FORMATS:
-            image, defs = self.demo_image(fmt)
-            for args in ([image], ["-defs", defs, image]):
-                run = subprocess.run([DIS, *args], capture_output=True, text=True)
-                self.assertEqual(run.returncode, 0, run.stderr)
-                self.assertEqual(self.listing(*args).splitlines(), run.stdout.splitlines(),
-                                 (fmt, args))
+        # The demo and a zqs16-1 program of corner cases (two labels on a word, labels in a
+        # gap and past the end, a word that is no instruction), every format, without
+        # labels, with a C header, with IFS definitions.
+        for source in (os.path.join(EXAMPLES, "demo.zqs"), LABELS):
+            for fmt in FORMATS:
+                image = os.path.join(self.dir, "p." + fmt)
+                self.asm("-I", EXAMPLES, "-ofmt", fmt, "-o", image, source)
+                self.asm("-I", EXAMPLES, "-o", "h.c", "-odef", "p.h", source)
+                self.asm("-I", EXAMPLES, "-ofmt", "ifs", "-o", "d.ifs", "-odef", "p.idef", source)
+                for defs in ([], ["-defs", "p.h"], ["-defs", "p.idef"]):
+                    args = [os.path.join(self.dir, a) for a in defs] + [image]
+                    run = subprocess.run([DIS, *args], capture_output=True, text=True)
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    self.assertEqual(self.listing(*args).splitlines(), run.stdout.splitlines(),
+                                     (source, fmt, defs))
 
     def test_unreadable_image(self):
         err = io.StringIO()

@@ -306,15 +306,34 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
                 effective, arch)
 
 
+_HEAD_ARCH = re.compile(rb"target architecture : ([^ \t\r\n]*)")
+
+
+def _image_arch(path: bytes) -> str:
+    """The architecture an image's head names ("target architecture : NAME"), else the
+    default: the reader's choice when it is given no architecture."""
+    try:
+        with open(path, "rb") as f:
+            for line in f:
+                m = _HEAD_ARCH.search(line)
+                if m:
+                    return m.group(1).decode("utf-8", "replace") or DEFAULT_ARCH
+    except OSError:
+        pass
+    return DEFAULT_ARCH
+
+
 def read_image(path: PathLike, defs: Optional[PathLike] = None,
-               arch: str = DEFAULT_ARCH) -> Program:
+               arch: Optional[str] = DEFAULT_ARCH) -> Program:
     """Read a memory image (C array, IFS or MIF, recognised from the content) and, with
     `defs`, the label names of a definitions file (C header or IFS definitions).
 
-    Raises AssemblyError with the reader's message (file and line) when the image or the
-    definitions cannot be read."""
-    c_arch = _arch(arch)
+    The words are checked against `arch`; None takes the architecture the image's head
+    names (as dis-zqs does without -arch), else the default. Raises AssemblyError with the
+    reader's message (file and line) when the image or the definitions cannot be read."""
+    c_arch = None if arch is None else _arch(arch)
     c_path = _path(path, "path")
     c_defs = None if defs is None else _path(defs, "defs")
+    used = arch if arch is not None else _image_arch(c_path)
     return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out),
-                arch, arch)
+                used, arch)

@@ -98,7 +98,8 @@ def listing(program: Program) -> Iterator[str]:
 def main(argv: Optional[List[str]] = None) -> int:
     parser = argparse.ArgumentParser(prog="python3 -m zqs.dis", prefix_chars="-",
                                      description="List a ZQS memory image as dis-zqs does.")
-    parser.add_argument("-arch", default="zqs24-1", help="architecture (default zqs24-1)")
+    parser.add_argument("-arch", default=None,
+                        help="architecture (default: the one the image names, else zqs24-1)")
     parser.add_argument("-defs", metavar="DFILE", help="definitions file with the labels")
     parser.add_argument("image", metavar="IMAGE", help="C array, IFS or MIF image")
     args = parser.parse_args(argv)
