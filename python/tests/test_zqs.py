@@ -244,8 +244,9 @@ class Listing(ScratchDir):
                 self.asm("-I", EXAMPLES, "-ofmt", fmt, "-o", image, source)
                 self.asm("-I", EXAMPLES, "-o", "h.c", "-odef", "p.h", source)
                 self.asm("-I", EXAMPLES, "-ofmt", "ifs", "-o", "d.ifs", "-odef", "p.idef", source)
-                for defs in ([], ["-defs", "p.h"], ["-defs", "p.idef"]):
-                    args = [os.path.join(self.dir, a) for a in defs] + [image]
+                for defs in (None, "p.h", "p.idef"):
+                    args = ["-defs", os.path.join(self.dir, defs)] if defs else []
+                    args.append(image)
                     run = subprocess.run([DIS, *args], capture_output=True, text=True)
                     self.assertEqual(run.returncode, 0, run.stderr)
                     self.assertEqual(self.listing(*args).splitlines(), run.stdout.splitlines(),
