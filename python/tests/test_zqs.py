@@ -8,6 +8,7 @@ import contextlib
 import io
 import os
 import random
+import re
 import shutil
 import subprocess
 import tempfile
@@ -251,6 +252,27 @@ class Listing(ScratchDir):
                     self.assertEqual(run.returncode, 0, run.stderr)
                     self.assertEqual(self.listing(*args).splitlines(), run.stdout.splitlines(),
                                      (source, fmt, defs))
+
+    @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")
+    def test_random_images_list_as_dis_zqs_does(self):
+        # Property, every architecture: random words with a label on each, so that many
+        # numeric operands equal a label's address, address operands or not.
+        rng = random.Random(1818)
+        for arch in zqs.ARCHITECTURES:
+            width = 25 if arch == "zqs16-1" else 32
+            lines = [".cmdline -arch %s -adrmax 0xFFFF" % arch]
+            # Every other word with bits 10..15 clear: small address fields, labels there.
+            lines += ["l%d: .var 0x%X" % (i, rng.getrandbits(width) & (0xFFFF03FF if i % 2 else ~0))
+                      for i in range(300)]
+            self.write("r.zqs", "\n".join(lines) + "\n")
+            self.asm("-ofmt", "ifs", "-o", "r.ifs", "-odef", "r.idef", "r.zqs")
+            args = ["-defs", os.path.join(self.dir, "r.idef"), os.path.join(self.dir, "r.ifs")]
+            run = subprocess.run([DIS, *args], capture_output=True, text=True)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            listing = self.listing(*args)
+            self.assertEqual(listing.splitlines(), run.stdout.splitlines(), arch)
+            named = re.findall(r"(?m)^0x[0-9A-F]{8}  0x[0-9A-F]{8}  [A-Z0-9]+ .*L\d+", listing)
+            self.assertGreater(len(named), 3, arch)
 
     def test_unreadable_image(self):
         err = io.StringIO()

@@ -51,12 +51,13 @@ def _with_labels(text: str, names: Dict[int, str], is_address: _AddressOperands)
     mnemonic, _, rest = text.partition(" ")
     if not rest:
         return text
-    operands = rest.split(", ")
+    original = rest.split(", ")
+    operands = list(original)
     changed = False
-    for i, op in enumerate(operands):
+    for i, op in enumerate(original):
         if op.startswith("0x"):
             value = int(op, 16)
-            if value in names and is_address(mnemonic, operands, i):
+            if value in names and is_address(mnemonic, original, i):
                 operands[i] = names[value]
                 changed = True
     return mnemonic + " " + ", ".join(operands) if changed else text
