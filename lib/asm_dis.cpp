@@ -170,6 +170,7 @@ string dis_listing(image_type const& img) {
     dis_word_type d = dis_decode(arch, w.code);
     if (d.valid) {
       append_instr(out, d, names);
+      if (!d.reencodes) out += "  ; the text assembles to another word";
     } else {
       out += ".var ";
       append_hex8(out, w.code);
@@ -187,11 +188,10 @@ string dis_source(image_type const& img) {
   std::unordered_set<string> seen;
   for (image_label_type const& l : img.labels) {
     string low = tolower(l.name);
-    string where = " (definitions file line " + num2str(l.line) + ")";
-    if (!is_identifier(l.name)) throw image_error("", 0, "label '" + l.name + "' is no symbol name" + where + ".");
-    if (arch.sym_map.count(low))
-      throw image_error("", 0, "label '" + l.name + "' is a register of " + img.arch_name + where + ".");
-    if (!seen.insert(low).second) throw image_error("", 0, "label '" + l.name + "' is defined twice" + where + ".");
+    auto fail = [&](string const& why) { throw image_error(img.def_name, l.line, "label '" + l.name + "' " + why); };
+    if (!is_identifier(l.name)) fail("is no symbol name.");
+    if (arch.sym_map.count(low)) fail("is a register of " + img.arch_name + ".");
+    if (!seen.insert(low).second) fail("is defined twice.");
   }
   unsigned int top = img.words.empty() ? 0 : img.words.back().address;
   for (image_label_type const& l : img.labels) top = l.address > top ? l.address : top;

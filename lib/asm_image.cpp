@@ -372,6 +372,7 @@ string read_image_file_text(string const& file) {
 
 image_defs_type parse_image_defs(string const& name, string const& text) {
   image_defs_type d;
+  d.name = name;
   line_reader r{text};
   sv l;
   while (r.next(l) && d.format.empty()) {
@@ -427,6 +428,7 @@ image_type parse_image(string const& name, string const& text, image_read_option
 
   if (defs) {
     img.def_format = defs->format;
+    img.def_name = defs->name;
     img.labels = defs->labels;
     std::stable_sort(img.labels.begin(), img.labels.end(),
                      [](image_label_type const& x, image_label_type const& y) { return x.address < y.address; });

@@ -31,6 +31,7 @@ struct image_defs_type {
   bool has_offset = false;
   unsigned int offset = 0;      // byte address of the first word
   std::vector<image_label_type> labels;  // in file order
+  std::string name;             // the file's name, as given to parse_image_defs
 };
 
 // What the caller knows beyond the image itself.
@@ -53,6 +54,7 @@ struct image_type {
   std::string output_type;   // element type of a C array, empty for the other formats
   std::vector<image_word_type> words;    // strictly ascending addresses
   std::string def_format;    // format of the definitions file, empty without one
+  std::string def_name;      // name of the definitions file, empty without one
   std::vector<image_label_type> labels;  // ascending addresses, file order among equals
 };
 

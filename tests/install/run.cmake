@@ -41,8 +41,9 @@ file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-foreach(f ${BINDIR}/asm-zqs ${LIBDIR}/libasm_zqs.a ${INCLUDEDIR}/asm_zqs.h
+foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${LIBDIR}/libasm_zqs.a ${INCLUDEDIR}/asm_zqs.h
           ${INCLUDEDIR}/asm_zqs_c.h ${INCLUDEDIR}/asm_zqs_api.h
+          ${INCLUDEDIR}/asm_image.h ${INCLUDEDIR}/asm_dis.h
           ${LIBDIR}/libasm_zqs.so ${LIBDIR}/libasm_zqs.so.0 ${LIBDIR}/pkgconfig/asm_zqs_shared.pc
           ${LIBDIR}/cmake/asm_zqs/asm_zqsConfig.cmake
           ${LIBDIR}/cmake/asm_zqs/asm_zqsConfigVersion.cmake
@@ -57,6 +58,12 @@ endforeach()
 execute_process(COMMAND ${prefix}/${BINDIR}/asm-zqs RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 if(NOT rc EQUAL 1 OR NOT out MATCHES "^FATAL ERROR> Missing source file name\\.\n")
   message(FATAL_ERROR "installed asm-zqs: status ${rc}, output:\n${out}")
+endif()
+
+# The installed disassembler runs on its own.
+execute_process(COMMAND ${prefix}/${BINDIR}/dis-zqs -w 0xE0000028 RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "0x00000000  0xE0000028  JMP 0x28\n")
+  message(FATAL_ERROR "installed dis-zqs: status ${rc}, output:\n${out}")
 endif()
 
 # 1. A CMake project using find_package(asm_zqs).
