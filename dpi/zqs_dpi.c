@@ -187,6 +187,16 @@ static int is_address_operand(const char* arch, const char* text, size_t start, 
   return strstr(msg, "must be an inter multiple of 4.") != NULL;
 }
 
+/* Whether assembling the text gives the word back (0x0ABCDEF0 reads as NOP,
+ * which assembles to 0): a listing says so where it does not. */
+static int assembles_to(const char* arch, const char* text, uint32_t word) {
+  char msg[ZQS_DPI_TEXT_SIZE];
+  uint32_t w = 0;
+  return zqs_assemble_line(arch, text, &w, msg, sizeof msg) == 0 && w == word;
+}
+
+static const char NOTE[] = "  ; the text assembles to another word";
+
 static void append(char* buf, size_t* used, const char* src, size_t len) {
   if (*used + len >= ZQS_DPI_TEXT_SIZE) len = ZQS_DPI_TEXT_SIZE - 1 - *used;
   memcpy(buf + *used, src, len);
@@ -194,7 +204,7 @@ static void append(char* buf, size_t* used, const char* src, size_t len) {
   buf[*used] = '\0';
 }
 
-const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned int word) {
+const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word) {
   const char* text = zqs_dpi_disassemble(arch, word);
   size_t pos, copied = 0, used = 0, len = strlen(text);
   if (len == 0) return text;
@@ -220,6 +230,7 @@ const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned i
     pos = end;
   }
   append(labels_result, &used, text + copied, len - copied);
+  if (!assembles_to(arch, text, word)) append(labels_result, &used, NOTE, strlen(NOTE));
   return labels_result;
 }
 

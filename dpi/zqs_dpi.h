@@ -40,11 +40,13 @@ int zqs_dpi_assemble(const char* arch, const char* line, unsigned int* word);
 const char* zqs_dpi_disassemble(const char* arch, unsigned int word);
 const char* zqs_dpi_register_name(const char* arch, unsigned int address);
 
-/* The disassembly of a word as a listing shows it: without a trailing
- * blank, and every address operand (jump, call and memory addresses) that
- * equals a label's address of the image written as the label's name (the
- * first one at that address); "" when the word is no instruction. */
-const char* zqs_dpi_disassemble_labels(void* image, const char* arch, unsigned int word);
+/* The text of a word in a listing of the image (as dis-zqs prints it): the
+ * disassembly without a trailing blank, every address operand (jump, call
+ * and memory addresses) that equals a label's address written as the
+ * label's name (the first one at that address), and the comment
+ * "  ; the text assembles to another word" where assembling the text does
+ * not give the word back; "" when the word is no instruction. */
+const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word);
 
 #ifdef __cplusplus
 }

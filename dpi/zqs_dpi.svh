@@ -38,10 +38,11 @@ import "DPI-C" function string zqs_dpi_disassemble(input string arch, input int 
 import "DPI-C" function string zqs_dpi_register_name(input string arch,
                                                      input int unsigned address);
 
-// The disassembly as a listing shows it: no trailing blank, and address
-// operands (jumps, calls, memory addresses) that equal a label's address of
-// the image written as the label's name.
-import "DPI-C" function string zqs_dpi_disassemble_labels(input chandle image, input string arch,
+// The text of a word in a listing of the image, as dis-zqs prints it: no
+// trailing blank, address operands (jumps, calls, memory addresses) that
+// equal a label's address written as its name, and a comment where the
+// text assembles to another word; "" when the word is no instruction.
+import "DPI-C" function string zqs_dpi_listing_text(input chandle image, input string arch,
                                                           input int unsigned word);
 
 `endif

@@ -70,7 +70,7 @@ module trace_tb;
 
   // One fetched word as a listing line.
   function automatic string trace_line(int unsigned address, int unsigned word);
-    string text = zqs_dpi_disassemble_labels(image, arch, word);
+    string text = zqs_dpi_listing_text(image, arch, word);
     if (text == "") text = {".var ", hex8(word), "  ; ", zqs_dpi_error()};
     return {hex8(address), "  ", hex8(word), "  ", text};
   endfunction

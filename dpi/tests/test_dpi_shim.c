@@ -71,12 +71,15 @@ static void image(const char* dir, const char* file, int has_gap) {
   CHECK(zqs_dpi_label_address(img, "TEXT", &a) == 0 && a == 0x40);
   CHECK(zqs_dpi_label_address(img, "text", &a) == 1);
   /* Address operands that hit a label take its name; other numbers stay. */
-  CHECK(strcmp(zqs_dpi_disassemble_labels(img, "zqs24-1", 0xE0000000), "JMP START") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xE0000000), "JMP START") == 0);
   zqs_dpi_image_read(img, 0x28, &w); /* movl r1, text: 0x40 is a value, not an address */
-  CHECK(strcmp(zqs_dpi_disassemble_labels(img, "zqs24-1", w), "MOVL R1, 0x40") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", w), "MOVL R1, 0x40") == 0);
   zqs_dpi_image_read(img, 0x18, &w); /* jbs sta, 0, loop */
-  CHECK(strcmp(zqs_dpi_disassemble_labels(img, "zqs24-1", w), "JBS STA, 0x0, LOOP") == 0);
-  CHECK(strcmp(zqs_dpi_disassemble_labels(img, "zqs24-1", 0xFFFFFFFF), "") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", w), "JBS STA, 0x0, LOOP") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xFFFFFFFF), "") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(NULL, "zqs24-1", 0x0ABCDEF0),
+               "NOP  ; the text assembles to another word") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(NULL, "zqs24-1", 0), "NOP") == 0);
   CHECK(strstr(zqs_dpi_error(), "0xFFFFFFFF") != NULL);
   zqs_dpi_image_free(img);
 }

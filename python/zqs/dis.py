@@ -4,7 +4,8 @@
 
 One line per word in address order: byte address, word and the disassembly
 ("0x00000010  0xE0000028  JMP 0x28"); a word that is no instruction as ".var" with the
-disassembler's reason as a comment; a line "; gap: N words, FROM to TO" where the addresses
+disassembler's reason as a comment, and a comment where the text assembles to another
+word; a line "; gap: N words, FROM to TO" where the addresses
 leave a gap. With a definitions file, a line "NAME:" before the word at each label's address
 (a label without a word there says so in a comment), and address operands (jumps, calls,
 memory addresses) that equal a label's address written as its name (the first one there).
@@ -63,6 +64,14 @@ def _with_labels(text: str, names: Dict[int, str], is_address: _AddressOperands)
     return mnemonic + " " + ", ".join(operands) if changed else text
 
 
+def _assembles_to(text: str, word: int, arch: str) -> bool:
+    """Whether the text gives the word back (0x0ABCDEF0 reads as NOP, which is 0)."""
+    try:
+        return assemble(text, arch) == word
+    except AssemblyError:
+        return False
+
+
 def _label_line(name: str, address: int, at_word: bool) -> str:
     return name + ":" if at_word else "%s:  ; %s, no word there" % (name, _hex8(address))
 
@@ -87,10 +96,13 @@ def listing(program: Program) -> Iterator[str]:
             yield _label_line(name, at, at == address)
             next_label += 1
         try:
-            text = disassemble(word, program.arch).rstrip(" ")
-            text = _with_labels(text, first_name, is_address)
+            raw = disassemble(word, program.arch)
         except AssemblyError as e:
             text = ".var %s  ; %s" % (_hex8(word), e)
+        else:
+            text = _with_labels(raw.rstrip(" "), first_name, is_address)
+            if not _assembles_to(raw, word, program.arch):
+                text += "  ; the text assembles to another word"
         yield "%s  %s  %s" % (_hex8(address), _hex8(word), text)
     for name, at in labels[next_label:]:
         yield _label_line(name, at, False)
