@@ -1,5 +1,5 @@
 // Whole assemblies from fuzzed sources. The first three bytes choose the run's
-// options (architecture, output format, -log, --xmldump, -odef, -W, -adrmax and
+// options (architecture, output format, -log, --xmldump, -odef, --MD, -W, -adrmax and
 // a few C options); the rest is the main source, split at its first NUL byte
 // into the main file and an included file when the options say so.
 //
@@ -120,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (extra & 0x08) args.insert(args.end(), {"-otyp", "uint32_t"});
   if (extra & 0x10) args.insert(args.end(), {"-olbl", "rom"});
   if (extra & 0x20) args.insert(args.end(), {"-I", "sub"});
+  if (extra & 0x40) args.insert(args.end(), {"--MD", "prog.d"});
   args.push_back("prog.zqs");
 
   if (chdir(scratch_dir.c_str()) != 0) abort();
@@ -136,8 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   // A run that reports a failure leaves none of its outputs behind.
   if (status == 1) {
     struct stat st;
-    for (char const* out : {"prog.c", "prog.ifs", "prog.mif", "out.img", "prog.log", "prog.h"})
+    for (char const* out : {"prog.c", "prog.ifs", "prog.mif", "out.img", "prog.log", "prog.h", "prog.d"})
       if (stat(out, &st) == 0) abort();
+  } else if (extra & 0x40) {
+    struct stat st;
+    if (stat("prog.d", &st) != 0) abort();  // a successful run writes its make rule
   }
   fflush(stdout);
 
