@@ -6,7 +6,8 @@
     >>> zqs.disassemble(0x10000005)
     'MOVL R0, 0x5'
     >>> prog = zqs.assemble_file("examples/demo.zqs", include_dirs=["examples"])
-    >>> prog.labels["start"], len(prog.words)
+    >>> prog.labels["loop"], len(prog.words)
+    (8, 23)
 
 The shared library is found through $ZQS_LIBRARY, next to the package, or in the prefix the
 package was installed into (see `zqs._lib.library_candidates`). Failures reported by the
