@@ -26,7 +26,7 @@
 static ZQS_DPI_TLS char last_error[ZQS_DPI_TEXT_SIZE];
 static ZQS_DPI_TLS char disassemble_result[ZQS_DPI_TEXT_SIZE];
 static ZQS_DPI_TLS char register_result[ZQS_DPI_TEXT_SIZE];
-static ZQS_DPI_TLS char labels_result[ZQS_DPI_TEXT_SIZE];
+static ZQS_DPI_TLS char listing_result[ZQS_DPI_TEXT_SIZE];
 static ZQS_DPI_TLS char error_result[ZQS_DPI_TEXT_SIZE];
 
 #ifdef __cplusplus
@@ -210,7 +210,7 @@ const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int wor
   if (len == 0) return text;
   /* A listing drops the blank after a mnemonic without operands. */
   while (len > 0 && text[len - 1] == ' ') len--;
-  labels_result[0] = '\0';
+  listing_result[0] = '\0';
   /* Operands follow the mnemonic's blank, separated by ", ". */
   pos = strcspn(text, " ");
   while (text[pos] != '\0') {
@@ -222,16 +222,16 @@ const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int wor
       const char* name = image == NULL ? NULL : label_at(program(image), (uint32_t)value);
       if (tail == text + end && name != NULL &&
           is_address_operand(arch, text, start, end, (uint32_t)value)) {
-        append(labels_result, &used, text + copied, start - copied);
-        append(labels_result, &used, name, strlen(name));
+        append(listing_result, &used, text + copied, start - copied);
+        append(listing_result, &used, name, strlen(name));
         copied = end;
       }
     }
     pos = end;
   }
-  append(labels_result, &used, text + copied, len - copied);
-  if (!assembles_to(arch, text, word)) append(labels_result, &used, NOTE, strlen(NOTE));
-  return labels_result;
+  append(listing_result, &used, text + copied, len - copied);
+  if (!assembles_to(arch, text, word)) append(listing_result, &used, NOTE, strlen(NOTE));
+  return listing_result;
 }
 
 #ifdef __cplusplus
