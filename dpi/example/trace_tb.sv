@@ -68,6 +68,35 @@ module trace_tb;
     end
   endfunction
 
+  // The other imports against what load() read: words by address, labels by
+  // name, and every disassembled word assembled back to a word with the same
+  // text. Silent unless something disagrees.
+  function automatic void check_binding();
+    foreach (mem[a]) begin
+      int unsigned w, again;
+      string text;
+      if (zqs_dpi_image_read(image, a, w) != 0 || w != mem[a])
+        $fatal(1, "trace_tb: zqs_dpi_image_read(%s)", hex8(a));
+      text = zqs_dpi_disassemble(arch, w);
+      if (text != "") begin
+        // One call per statement: in one expression, Verilator 5.006 may make
+        // the second call before the first has set its output argument.
+        if (zqs_dpi_assemble(arch, text, again) != 0)
+          $fatal(1, "trace_tb: '%s' does not assemble: %s", text, zqs_dpi_error());
+        if (zqs_dpi_disassemble(arch, again) != text)
+          $fatal(1, "trace_tb: '%s' assembles to %s", text, hex8(again));
+      end
+    end
+    if (zqs_dpi_image_read(image, 2, pc) == 0) $fatal(1, "trace_tb: a word at address 2");
+    foreach (label_name[i]) begin
+      int unsigned a;
+      if (zqs_dpi_label_address(image, label_name[i], a) != 0 || a != label_addr[i])
+        $fatal(1, "trace_tb: zqs_dpi_label_address(%s)", label_name[i]);
+    end
+    if (arch == "zqs24-1" && zqs_dpi_register_name(arch, 12) != "tbu_ts0")
+      $fatal(1, "trace_tb: zqs_dpi_register_name(12): %s", zqs_dpi_error());
+  endfunction
+
   // One fetched word as a listing line.
   function automatic string trace_line(int unsigned address, int unsigned word);
     string text = zqs_dpi_listing_text(image, arch, word);
@@ -95,6 +124,7 @@ module trace_tb;
 
   initial begin
     load();
+    check_binding();
     if (mem.first(pc) != 0) running = 1;
     else begin
       print_labels(64'hFFFFFFFF, 0);
