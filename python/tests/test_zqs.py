@@ -186,8 +186,8 @@ class Programs(ScratchDir):
         self.assertEqual(zqs.assemble_file(big, args=["-arch", "zqs24-2"]).arch, "zqs24-2")
         # A file name that starts like an option is still the source.
         dash = self.write("-x.zqs", "nop\n")
+        self.addCleanup(os.chdir, os.getcwd())
         os.chdir(self.dir)
-        self.addCleanup(os.chdir, os.path.dirname(os.path.abspath(__file__)))
         self.assertEqual(zqs.assemble_file(os.path.basename(dash)).words, {0: 0})
 
     def test_assembly_errors(self):
