@@ -124,7 +124,12 @@ foreach(pc asm_zqs asm_zqs_shared)
 endforeach()
 
 # 5. The C99 host loading the installed shared library with dlopen.
-run("C host dlopen build" ${CC} ${c_flags} -DZQS_DLOPEN -I${prefix}/${INCLUDEDIR}
+# A sanitized library can only be loaded into a program that has the sanitizer runtimes.
+set(dlopen_flags "")
+if(SANITIZE)
+  set(dlopen_flags -fsanitize=address,undefined)
+endif()
+run("C host dlopen build" ${CC} ${c_flags} ${dlopen_flags} -DZQS_DLOPEN -I${prefix}/${INCLUDEDIR}
     ${SRC_DIR}/tests/install/c_host/host.c -ldl -o ${WORK_DIR}/c-host-dlopen)
 set(ARGN_EXTRA ${prefix}/${LIBDIR}/libasm_zqs.so.0)
 check_output("C host, dlopen" ${WORK_DIR}/c-host-dlopen expected_c.txt)
