@@ -187,7 +187,7 @@ struct image_parser {
 
   // "TYPE LABEL[N] = { "; TYPE may hold blanks, and may even be empty.
   void declaration(sv l, unsigned int n, unsigned int& declared) {
-    size_t br = l.find('[');
+    size_t br = l.rfind('[');
     if (br == sv::npos) malformed(n);
     size_t b = br;
     while (b > 0 && ident_char(l[b - 1])) --b;

@@ -205,8 +205,9 @@ int main(int argc, char const** argv) {
     if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + o.out + "' is an input file."};
     string text = run(o);
     if (o.out.empty()) {
-      fwrite(text.data(), 1, text.size(), stdout);
-      return fflush(stdout) == 0 ? 0 : 1;
+      if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)
+        throw failure{"standard output cannot be written."};
+      return 0;
     }
     if (!write_file(o.out, text)) throw image_error(o.out, 0, "file cannot be written.");
     return 0;
