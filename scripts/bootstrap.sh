@@ -26,6 +26,9 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   # make and pkg-config: tests of --MD and of the installed package.
   command -v make >/dev/null 2>&1 || need_pkgs+=(make)
   command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
+  # The simulation tests: Python for the package, Verilator for the DPI-C testbench.
+  command -v python3 >/dev/null 2>&1 || need_pkgs+=(python3)
+  command -v verilator >/dev/null 2>&1 || need_pkgs+=(verilator)
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then

@@ -1,0 +1,112 @@
+/* The DPI-C shim called as a simulator calls it, on the demo images made by
+ * demo_images.sh: every function's success and failure path.
+ * Usage: test_dpi_shim IMAGE-DIR */
+#include <stdio.h>
+#include <string.h>
+
+#include "zqs_dpi.h"
+
+static int failures = 0;
+
+#define CHECK(cond)                                                   \
+  do {                                                                \
+    if (!(cond)) {                                                    \
+      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
+      failures++;                                                     \
+    }                                                                 \
+  } while (0)
+
+/* dir/name; two calls may be arguments of one call. */
+static const char* path(const char* dir, const char* name) {
+  static char buf[2][4096];
+  static int which = 0;
+  which = !which;
+  snprintf(buf[which], sizeof buf[which], "%s/%s", dir, name);
+  return buf[which];
+}
+
+static void single_words(void) {
+  unsigned int w = 7;
+  CHECK(zqs_dpi_assemble("zqs24-1", "movl r0, 5", &w) == 0 && w == 0x10000005);
+  CHECK(strcmp(zqs_dpi_disassemble("zqs24-1", 0xE3710040), "JBS R3, 0x7, 0x40") == 0);
+  CHECK(strcmp(zqs_dpi_register_name("zqs24-1", 12), "tbu_ts0") == 0);
+  /* Failures: status 1 or "", the library's text in zqs_dpi_error(). */
+  w = 7;
+  CHECK(zqs_dpi_assemble("zqs24-1", "", &w) == 1 && w == 7);
+  CHECK(strcmp(zqs_dpi_error(),
+               "ERROR> Assembly result must evaluate to a single 32-bit data word.") == 0);
+  CHECK(strcmp(zqs_dpi_disassemble("zqs24-1", 0xA0090000), "") == 0);
+  CHECK(strcmp(zqs_dpi_error(), "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.") == 0);
+  CHECK(strcmp(zqs_dpi_register_name("zqs99", 12), "") == 0);
+  CHECK(strstr(zqs_dpi_error(), "zqs99") != NULL);
+  CHECK(zqs_dpi_assemble(NULL, "nop", &w) == 1);
+}
+
+/* A C array holds no addresses: its gap 0x38..0x3F is there as two zero words. */
+static void image(const char* dir, const char* file, int has_gap) {
+  unsigned int a = 0, w = 0;
+  void* img = zqs_dpi_image_load(path(dir, file), path(dir, "demo.h"), "zqs24-1");
+  CHECK(img != NULL);
+  if (img == NULL) {
+    fprintf(stderr, "%s: %s\n", file, zqs_dpi_error());
+    return;
+  }
+  /* 14 instructions from 0, then seven string words and two data words from 0x40. */
+  int n = has_gap ? 23 : 25;
+  CHECK(zqs_dpi_image_word_count(img) == n);
+  CHECK(zqs_dpi_image_word(img, 9, &a, &w) == 0 && a == 0x24 && w == 0xE0000000);
+  CHECK(zqs_dpi_image_word(img, n - 1, &a, &w) == 0 && a == 0x60 && w == 0xFFFFFFFF);
+  CHECK(zqs_dpi_image_word(img, n, &a, &w) == 1 && zqs_dpi_image_word(img, -1, &a, &w) == 1);
+  CHECK(zqs_dpi_image_read(img, 0x0, &w) == 0 && w == 0x10000000);
+  CHECK(zqs_dpi_image_read(img, 0x40, &w) == 0 && w == (('e' << 8) | 'H'));
+  CHECK(zqs_dpi_image_read(img, 0x60, &w) == 0 && w == 0xFFFFFFFF);
+  CHECK(zqs_dpi_image_read(img, 0x64, &w) == 1);
+  CHECK(zqs_dpi_image_read(img, 0x38, &w) == has_gap);
+  CHECK(zqs_dpi_image_read(img, 0x41, &w) == 1);
+  /* Labels, named as in the definitions header, in address order. */
+  CHECK(zqs_dpi_label_count(img) == 5);
+  CHECK(strcmp(zqs_dpi_label(img, 0, &a), "START") == 0 && a == 0);
+  CHECK(strcmp(zqs_dpi_label(img, 4, &a), "TABLE") == 0 && a == 0x5C);
+  CHECK(strcmp(zqs_dpi_label(img, 5, &a), "") == 0);
+  CHECK(zqs_dpi_label_address(img, "TEXT", &a) == 0 && a == 0x40);
+  CHECK(zqs_dpi_label_address(img, "text", &a) == 1);
+  /* Address operands that hit a label take its name; other numbers stay. */
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xE0000000), "JMP START") == 0);
+  zqs_dpi_image_read(img, 0x28, &w); /* movl r1, text: 0x40 is a value, not an address */
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", w), "MOVL R1, 0x40") == 0);
+  zqs_dpi_image_read(img, 0x18, &w); /* jbs sta, 0, loop */
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", w), "JBS STA, 0x0, LOOP") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xFFFFFFFF), "") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(NULL, "zqs24-1", 0x0ABCDEF0),
+               "NOP  ; the text assembles to another word") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(NULL, "zqs24-1", 0), "NOP") == 0);
+  CHECK(strstr(zqs_dpi_error(), "0xFFFFFFFF") != NULL);
+  zqs_dpi_image_free(img);
+}
+
+static void image_failures(const char* dir) {
+  CHECK(zqs_dpi_image_load(path(dir, "missing.c"), "", "zqs24-1") == NULL);
+  CHECK(strstr(zqs_dpi_error(), "missing.c") != NULL);
+  CHECK(zqs_dpi_image_load(path(dir, "demo.h"), "", "zqs24-1") == NULL);
+  CHECK(strstr(zqs_dpi_error(), "demo.h") != NULL);
+  CHECK(zqs_dpi_image_load(path(dir, "demo.mif"), "", "zqs99") == NULL);
+  CHECK(zqs_dpi_image_load(NULL, "", "zqs24-1") == NULL);
+  /* A null handle is an empty image. */
+  CHECK(zqs_dpi_image_word_count(NULL) == 0 && zqs_dpi_label_count(NULL) == 0);
+  CHECK(zqs_dpi_image_read(NULL, 0, NULL) == 1);
+  zqs_dpi_image_free(NULL);
+}
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: test_dpi_shim IMAGE-DIR\n");
+    return 2;
+  }
+  single_words();
+  image(argv[1], "demo.c", 0);
+  image(argv[1], "demo.ifs", 1);
+  image(argv[1], "demo.mif", 1);
+  image_failures(argv[1]);
+  if (failures == 0) printf("dpi shim: all checks passed\n");
+  return failures == 0 ? 0 : 1;
+}

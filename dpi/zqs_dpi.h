@@ -1,0 +1,55 @@
+/* ASM-ZQS for SystemVerilog testbenches: the C side of the DPI-C binding
+ * declared in zqs_dpi.svh. The types are those DPI-C gives the SV types:
+ * string -> const char*, int -> int, int unsigned -> unsigned int,
+ * chandle -> void*, output arguments -> pointers.
+ *
+ * Functions returning int give 0 on success and 1 on failure; functions
+ * returning a string give "" on failure. After a failure zqs_dpi_error()
+ * holds the library's text (the calling thread's last failure, cut to 4095
+ * bytes). A string returned by zqs_dpi_disassemble, zqs_dpi_register_name
+ * or zqs_dpi_error stays valid until the thread's next call of the same
+ * function (a simulator copies it at once); label names until the image is
+ * freed. */
+#ifndef ZQS_DPI_H
+#define ZQS_DPI_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+const char* zqs_dpi_error(void);
+
+/* A memory image (C array, IFS or MIF) of architecture arch, with the labels
+ * of the definitions file defs ("" for none); NULL on failure. */
+void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch);
+void zqs_dpi_image_free(void* image);
+
+/* Its words: by position (0 .. count-1, address order) and by byte address. */
+int zqs_dpi_image_word_count(void* image);
+int zqs_dpi_image_word(void* image, int index, unsigned int* address, unsigned int* word);
+int zqs_dpi_image_read(void* image, unsigned int address, unsigned int* word);
+
+/* Its labels: by position (address order, then name; "" past the end) and
+ * the address of a name (as written in the definitions file). */
+int zqs_dpi_label_count(void* image);
+const char* zqs_dpi_label(void* image, int index, unsigned int* address);
+int zqs_dpi_label_address(void* image, const char* name, unsigned int* address);
+
+/* Single words. */
+int zqs_dpi_assemble(const char* arch, const char* line, unsigned int* word);
+const char* zqs_dpi_disassemble(const char* arch, unsigned int word);
+const char* zqs_dpi_register_name(const char* arch, unsigned int address);
+
+/* The text of a word in a listing of the image (as dis-zqs prints it): the
+ * disassembly without a trailing blank, every address operand (jump, call
+ * and memory addresses) that equals a label's address written as the
+ * label's name (the first one at that address), and the comment
+ * "  ; the text assembles to another word" where assembling the text does
+ * not give the word back; "" when the word is no instruction. */
+const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

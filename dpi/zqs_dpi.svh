@@ -1,0 +1,48 @@
+// ASM-ZQS for SystemVerilog testbenches: DPI-C imports of the assembler
+// library (C side: zqs_dpi.c, compiled with the testbench and linked with
+// libasm_zqs). `include it inside a module or package.
+//
+// Functions returning int give 0 on success and 1 on failure; functions
+// returning a string give "" on failure. zqs_dpi_error() then tells why
+// (the library's text). An image handle lives until zqs_dpi_image_free.
+`ifndef ZQS_DPI_SVH
+`define ZQS_DPI_SVH
+
+import "DPI-C" function string zqs_dpi_error();
+
+// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...),
+// with the labels of the definitions file defs ("" for none); null on failure.
+import "DPI-C" function chandle zqs_dpi_image_load(input string image, input string defs,
+                                                   input string arch);
+import "DPI-C" function void zqs_dpi_image_free(input chandle image);
+
+// Words by position (0 .. count-1, in address order) and by byte address.
+import "DPI-C" function int zqs_dpi_image_word_count(input chandle image);
+import "DPI-C" function int zqs_dpi_image_word(input chandle image, input int index,
+                                               output int unsigned address,
+                                               output int unsigned word);
+import "DPI-C" function int zqs_dpi_image_read(input chandle image, input int unsigned address,
+                                               output int unsigned word);
+
+// Labels by position (address order, then name; "" past the end) and by name.
+import "DPI-C" function int zqs_dpi_label_count(input chandle image);
+import "DPI-C" function string zqs_dpi_label(input chandle image, input int index,
+                                             output int unsigned address);
+import "DPI-C" function int zqs_dpi_label_address(input chandle image, input string name,
+                                                  output int unsigned address);
+
+// Single words: assemble a line, disassemble a word, name a register address.
+import "DPI-C" function int zqs_dpi_assemble(input string arch, input string line,
+                                             output int unsigned word);
+import "DPI-C" function string zqs_dpi_disassemble(input string arch, input int unsigned word);
+import "DPI-C" function string zqs_dpi_register_name(input string arch,
+                                                     input int unsigned address);
+
+// The text of a word in a listing of the image, as dis-zqs prints it: no
+// trailing blank, address operands (jumps, calls, memory addresses) that
+// equal a label's address written as its name, and a comment where the
+// text assembles to another word; "" when the word is no instruction.
+import "DPI-C" function string zqs_dpi_listing_text(input chandle image, input string arch,
+                                                          input int unsigned word);
+
+`endif

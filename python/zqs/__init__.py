@@ -1,0 +1,340 @@
+"""ZQS assembler and disassembler for Python, over the C interface of libasm_zqs.
+
+    >>> import zqs
+    >>> hex(zqs.assemble("movl r0, 5"))
+    '0x10000005'
+    >>> zqs.disassemble(0x10000005)
+    'MOVL R0, 0x5'
+    >>> prog = zqs.assemble_file("examples/demo.zqs", include_dirs=["examples"])
+    >>> prog.labels["loop"], len(prog.words)
+    (8, 23)
+
+The shared library is found through $ZQS_LIBRARY, next to the package, or in the prefix the
+package was installed into (see `zqs._lib.library_candidates`). Failures reported by the
+library raise `AssemblyError`; arguments of the wrong type or value raise `TypeError` or
+`ValueError`, an unknown architecture `ValueError`.
+"""
+
+from __future__ import annotations
+
+import ctypes
+import operator
+import os
+import re
+from dataclasses import dataclass, field
+from typing import Dict, Iterable, List, NamedTuple, Optional, Sequence, Tuple, Union
+
+from . import _lib
+
+__all__ = ["ARCHITECTURES", "AssemblyError", "Message", "Program", "assemble",
+           "assemble_file", "disassemble", "parse_report", "read_image", "register_name"]
+
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
+
+_lib_handle = _lib.load()
+
+
+def _architectures() -> Tuple[str, ...]:
+    names = []
+    i = 0
+    while True:
+        name = _lib_handle.zqs_architecture(i)
+        if name is None:
+            return tuple(names)
+        names.append(name.decode())
+        i += 1
+
+
+#: The architectures of the library, in registration order; the first is the default.
+ARCHITECTURES: Tuple[str, ...] = _architectures()
+DEFAULT_ARCH = "zqs24-1"
+
+
+class Message(NamedTuple):
+    """One message of an assembler report: level ("FATAL ERROR", "ERROR", "WARNING",
+    "INFO"), file ("" when it has no position), line (0 then) and text."""
+    level: str
+    file: str
+    line: int
+    text: str
+
+
+class AssemblyError(Exception):
+    """A failure reported by the library: an assembly with errors, a word that is no
+    instruction, an unused register address, an image that cannot be read.
+
+    `str(error)` is the library's text without its final line end; `.messages` holds the
+    messages parsed from it (empty when the text is a single failure text without a level,
+    such as a disassembler's)."""
+
+    def __init__(self, text: str) -> None:
+        text = text.rstrip("\n")
+        super().__init__(text)
+        self.text = text
+        self.messages: Tuple[Message, ...] = parse_report(text)
+
+
+_MSG_LINE = re.compile(r"(FATAL ERROR|ERROR|WARNING|INFO)(?: (.*?):(\d+))?> (.*)")
+_SUMMARY = re.compile(r"asm-zqs finished with \d+ error\(s\) and \d+ warning\(s\)\.")
+
+
+def parse_report(report: str) -> Tuple[Message, ...]:
+    """Split an assembler report into its messages (the summary line and empty lines are
+    dropped). A line that starts no message (a message text holding a line end) continues
+    the one before it."""
+    out: List[Message] = []
+    for raw in report.split("\n"):
+        m = _MSG_LINE.fullmatch(raw)
+        if m:
+            level, file, line, text = m.groups()
+            out.append(Message(level, file or "", int(line or 0), text))
+        elif raw and out and not _SUMMARY.fullmatch(raw):
+            last = out[-1]
+            out[-1] = last._replace(text=last.text + "\n" + raw)
+    return tuple(out)
+
+
+@dataclass
+class Program:
+    """An assembled program or a read image.
+
+    `words` maps byte address -> 32-bit word in address order; `labels` name -> address in
+    address order; `sources` address -> (file, line) of the word's statement (file "" and
+    line 0 for an image); `report` the text the assembler printed (with `-W`, which
+    `assemble_file` passes, the warnings and the summary line) and `warnings` its warning
+    messages."""
+    arch: str
+    words: Dict[int, int] = field(default_factory=dict)
+    labels: Dict[str, int] = field(default_factory=dict)
+    sources: Dict[int, Tuple[str, int]] = field(default_factory=dict)
+    report: str = ""
+    warnings: Tuple[Message, ...] = ()
+
+
+# --- arguments ---------------------------------------------------------------------------
+
+def _text(value: object, what: str) -> bytes:
+    """A str argument as the C string the library takes."""
+    if not isinstance(value, str):
+        raise TypeError(f"{what} must be str, not {type(value).__name__}")
+    data = value.encode("utf-8")
+    if b"\0" in data:
+        raise ValueError(f"{what} must not contain a NUL character")
+    return data
+
+
+def _path(value: object, what: str) -> bytes:
+    """A file name argument (str, bytes or path object) as a C string."""
+    try:
+        data = os.fsencode(value)  # type: ignore[arg-type]
+    except TypeError:
+        raise TypeError(f"{what} must be a path (str, bytes or os.PathLike), "
+                        f"not {type(value).__name__}") from None
+    if b"\0" in data:
+        raise ValueError(f"{what} must not contain a NUL character")
+    if not data:
+        raise ValueError(f"{what} must not be empty")
+    return data
+
+
+def _u32(value: object, what: str) -> int:
+    try:
+        n = operator.index(value)  # type: ignore[arg-type]
+    except TypeError:
+        raise TypeError(f"{what} must be an int, not {type(value).__name__}") from None
+    if not 0 <= n <= 0xFFFFFFFF:
+        raise ValueError(f"{what} must be in 0..0xFFFFFFFF, not {n:#x}")
+    return n
+
+
+def _arch(arch: object) -> bytes:
+    return _text(arch, "arch")
+
+
+def _fail(arch: str, text: str) -> Exception:
+    """The exception for a failure text: ValueError for an unknown architecture."""
+    if arch not in ARCHITECTURES:
+        return ValueError(text)
+    return AssemblyError(text)
+
+
+def _decode(data: Optional[bytes]) -> str:
+    return "" if data is None else data.decode("utf-8", "replace")
+
+
+def _with_buffer(call) -> Tuple[int, str]:
+    """Runs call(buffer, size) and grows the buffer while the text filled it."""
+    size = 1024
+    while True:
+        buf = ctypes.create_string_buffer(size)
+        rc = call(buf, size)
+        if len(buf.value) < size - 1 or size >= 1 << 26:
+            return rc, _decode(buf.value)
+        size *= 8
+
+
+# --- single words ------------------------------------------------------------------------
+
+def assemble(line: str, arch: str = DEFAULT_ARCH) -> int:
+    """Assemble one line of source into its 32-bit code word.
+
+    Raises AssemblyError (with the parsed `.messages`) when the line has errors or does
+    not give exactly one word."""
+    c_arch, c_line = _arch(arch), _text(line, "line")
+    word = ctypes.c_uint32()
+    rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_assemble_line(
+        c_arch, c_line, ctypes.byref(word), buf, n))
+    if rc != 0:
+        raise _fail(arch, text)
+    return word.value
+
+
+def disassemble(word: int, arch: str = DEFAULT_ARCH) -> str:
+    """The assembler text of a code word, e.g. 'MOVL R0, 0x5' (a mnemonic without
+    operands keeps its trailing blank: 'NOP ').
+
+    Raises AssemblyError with the disassembler's reason when the word is no instruction."""
+    c_arch, w = _arch(arch), _u32(word, "word")
+    rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_disassemble_word(c_arch, w, buf, n))
+    if rc != 0:
+        raise _fail(arch, text)
+    return text
+
+
+def register_name(address: int, arch: str = DEFAULT_ARCH) -> str:
+    """The name (lower case) of the register at a register address."""
+    c_arch, a = _arch(arch), _u32(address, "address")
+    rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_register_name(c_arch, a, buf, n))
+    if rc != 0:
+        raise _fail(arch, text)
+    return text
+
+
+# --- whole programs ----------------------------------------------------------------------
+
+def _program(handle: ctypes.c_void_p, arch: str) -> Program:
+    lib = _lib_handle
+    prog = Program(arch=arch, report=_decode(lib.zqs_program_report(handle)))
+    address, word = ctypes.c_uint32(), ctypes.c_uint32()
+    file, line = ctypes.c_char_p(), ctypes.c_uint()
+    for i in range(lib.zqs_program_word_count(handle)):
+        lib.zqs_program_word(handle, i, ctypes.byref(address), ctypes.byref(word),
+                             ctypes.byref(file), ctypes.byref(line))
+        prog.words[address.value] = word.value
+        prog.sources[address.value] = (os.fsdecode(file.value or b""), line.value)
+    name = ctypes.c_char_p()
+    for i in range(lib.zqs_program_label_count(handle)):
+        lib.zqs_program_label(handle, i, ctypes.byref(name), ctypes.byref(address))
+        prog.labels[_decode(name.value)] = address.value
+    prog.warnings = tuple(m for m in parse_report(prog.report) if m.level == "WARNING")
+    return prog
+
+
+def _run(call, arch: str, given_arch: Optional[str]) -> Program:
+    """Runs a library call that makes a zqs_program; raises on failure, frees always.
+    The failure is a ValueError when the caller's architecture is unknown."""
+    handle = ctypes.c_void_p()
+    rc = call(ctypes.byref(handle))
+    try:
+        if rc != 0:
+            report = _decode(_lib_handle.zqs_program_report(handle)) if handle else ""
+            raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
+        return _program(handle, arch)
+    finally:
+        _lib_handle.zqs_program_free(handle)
+
+
+_CMDLINE_ARCH = re.compile(rb"^[ \t]*\.cmdline\b([^;#\r\n]*)", re.IGNORECASE | re.MULTILINE)
+
+
+def _source_arch(path: bytes) -> Optional[str]:
+    """The -arch of a .cmdline directive in the source's first statement, if any."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(1 << 16)
+    except OSError:
+        return None
+    for line in head.splitlines():
+        stripped = line.strip()
+        if not stripped or stripped[:1] in (b";", b"#"):
+            continue
+        m = _CMDLINE_ARCH.match(line)
+        if not m:
+            return None
+        words = m.group(1).split(b" ")
+        words = [w for w in words if w]
+        found = None
+        for i, w in enumerate(words[:-1]):
+            if w == b"-arch":
+                found = words[i + 1].decode("utf-8", "replace")
+        return found
+    return None
+
+
+def assemble_file(path: PathLike, arch: Optional[str] = None,
+                  include_dirs: Iterable[PathLike] = (), max_addr: Optional[int] = None,
+                  args: Sequence[str] = ()) -> Program:
+    """Assemble a source file as `asm-zqs -W [args] [-arch ARCH] [-I DIR]... [-adrmax N]
+    PATH` would, without writing the memory image (`-odef`, `-log`, `--xmldump` in `args`
+    write their files as on the command line; `.cmdline` applies).
+
+    `Program.arch` is `arch`, else an `-arch` of `args` or of the source's `.cmdline`, else
+    the default. Raises AssemblyError with the report's messages when the run has errors."""
+    if isinstance(args, (str, bytes)):
+        raise TypeError("args must be a sequence of str, not a single string")
+    argv = [b"-W"] + [_text(a, "args item") for a in args]
+    if arch is not None:
+        argv += [b"-arch", _arch(arch)]
+    if isinstance(include_dirs, (str, bytes, os.PathLike)):
+        raise TypeError("include_dirs must be a sequence of paths, not a single path")
+    for d in include_dirs:
+        argv += [b"-I", _path(d, "include_dirs item")]
+    if max_addr is not None:
+        argv += [b"-adrmax", b"%d" % _u32(max_addr, "max_addr")]
+    source = _path(path, "path")
+    # A name starting with '-' would be read as an option.
+    argv.append(b"./" + source if source.startswith(b"-") else source)
+
+    effective = arch
+    if effective is None:
+        for i, a in enumerate(argv[:-2]):
+            if a == b"-arch":
+                effective = argv[i + 1].decode()
+    if effective is None:
+        effective = _source_arch(source) or DEFAULT_ARCH
+    c_args = (ctypes.c_char_p * len(argv))(*argv)
+    return _run(lambda out: _lib_handle.zqs_assemble_file(len(argv), c_args, out),
+                effective, arch)
+
+
+_HEAD_ARCH = re.compile(rb"target architecture : ([^ \t\r\n]*)")
+
+
+def _image_arch(path: bytes) -> str:
+    """The architecture an image's head names ("target architecture : NAME"), else the
+    default: the reader's choice when it is given no architecture."""
+    try:
+        with open(path, "rb") as f:
+            for line in f:
+                m = _HEAD_ARCH.search(line)
+                if m:
+                    return m.group(1).decode("utf-8", "replace") or DEFAULT_ARCH
+    except OSError:
+        pass
+    return DEFAULT_ARCH
+
+
+def read_image(path: PathLike, defs: Optional[PathLike] = None,
+               arch: Optional[str] = DEFAULT_ARCH) -> Program:
+    """Read a memory image (C array, IFS or MIF, recognised from the content) and, with
+    `defs`, the label names of a definitions file (C header or IFS definitions).
+
+    The words are checked against `arch`; None takes the architecture the image's head
+    names (as dis-zqs does without -arch), else the default. Raises AssemblyError with the
+    reader's message (file and line) when the image or the definitions cannot be read."""
+    c_arch = None if arch is None else _arch(arch)
+    c_path = _path(path, "path")
+    c_defs = None if defs is None else _path(defs, "defs")
+    used = arch if arch is not None else _image_arch(c_path)
+    return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out),
+                used, arch)
