@@ -210,6 +210,12 @@ void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass
   if (args.size() > 1) {
     bool valid;
     k = expression_walker(args[1], valid, file, s->line, 1, false, second_pass, !second_pass);
+    // As with .org: a count that pass 1 cannot know would move every later
+    // label between the passes, so it must be known there and places nothing.
+    if (!second_pass && !valid) {
+      post_error("Second expression of string directive cannot be devaluated during first assembling pass.", file, s->line);
+      return;
+    }
     if (second_pass && !valid)
       post_error("Second expression of string directive cannot be devaluated during second assembling pass.", file, s->line);
   }
