@@ -1,9 +1,10 @@
 // Source text -> word -> text -> word for every instruction of every set, through the
 // single-instruction interface, and the assembler-side edge cases of the instruction sets.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "asm_arch.h"
 #include "asm_passes.h"
@@ -103,15 +104,12 @@ TEST_P(ArchRoundTrip, ProgramMixingEveryMnemonicAndSpelling) {
       expected.push_back(ins.assemble(f));
     }
   }
-  char path[] = "/tmp/asm_zqs_mix_XXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(write(fd, text.data(), text.size()), (ssize_t)text.size());
-  close(fd);
+  std::string const path = (std::filesystem::temp_directory_path() / ("zqs_mix_" + name + ".zqs")).string();
+  std::ofstream(path, std::ios::binary) << text;
   asm_module::clear_msg_list();
   asm_passes p;
   p.reset_cmd_line_param();
-  char const* argv[] = {"asm-zqs", "-arch", name.c_str(), "-adrmax", "0xFFFFFC", path};
+  char const* argv[] = {"asm-zqs", "-arch", name.c_str(), "-adrmax", "0xFFFFFC", path.c_str()};
   try {
     p.parse_cmd_line(6, argv, "", 0);
     p.run_frontend();
@@ -120,7 +118,7 @@ TEST_P(ArchRoundTrip, ProgramMixingEveryMnemonicAndSpelling) {
   } catch (std::string const& e) {
     ADD_FAILURE() << e << "\n" << asm_module::print_msg_list();
   }
-  remove(path);
+  remove(path.c_str());
   ASSERT_EQ(p.ir.asm_list.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i)
     EXPECT_EQ(p.ir.asm_list[i].code, expected[i]) << "line " << p.ir.asm_list[i].line;
