@@ -29,6 +29,11 @@ void asm_passes::run_assemble_pass1() {
   adr_ctr = 0;
   adr_wrapped = false;
   words_placed = 0;
+  // Room for the registers and every label at once: a big table is not rehashed.
+  size_t labels = 0;
+  for (asm_file* f : *ir.file_list)
+    for (asm_stmt* s : *f->stmts) labels += text_is(s->opcode, ".label");
+  ir.sym_tab.reserve(ir.sym_tab.size() + sel_arch().sym_map.size() + labels);
   for (auto const& s : sel_arch().sym_map) ir.sym_tab[s.first] = s.second;
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, false);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
