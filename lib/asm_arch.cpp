@@ -359,7 +359,7 @@ std::string arch_type::disasm_tree_walker(disasm_tree_type* node, unsigned int c
 
   std::string text;
   text.reserve(48);
-  text += toupper(node->instr_name);
+  append_upper(text, node->instr_name);
   text += ' ';
   std::vector<arg_type> const& args = node->arg_type_lst;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -380,21 +380,21 @@ std::string arch_type::disasm_tree_walker(disasm_tree_type* node, unsigned int c
       }
       if (!reg) {
         std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
-        e += toupper(node->instr_name);
+        append_upper(e, node->instr_name);
         e += " is not of type ";
-        e += toupper(a.regtype);
+        append_upper(e, a.regtype);
         throw e;
       }
-      text += toupper(*reg);
+      append_upper(text, *reg);
     } else {
       v <<= a.shft_val;
       if (v < a.lo_val || v > a.hi_val) {
         std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
-        e += toupper(node->instr_name);
+        append_upper(e, node->instr_name);
         e += " is out of valid range " + num2hexstr(a.lo_val) + " to " + num2hexstr(a.hi_val) + ".";
         throw e;
       }
-      text += num2hexstr(v);
+      append_hex(text, v);
     }
     if (i + 1 < args.size()) text += ", ";
   }

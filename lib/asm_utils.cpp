@@ -92,9 +92,8 @@ std::string num2str(unsigned long long v) {
   return buf;
 }
 
-// "0x" and upper-case digits without leading zeros; by hand, as the
-// disassembler formats every operand with it.
-std::string num2hexstr(unsigned long long v) {
+// By hand: the disassembler formats every operand with it.
+void append_hex(std::string& s, unsigned long long v) {
   char buf[20];
   char* p = buf + sizeof buf;
   do {
@@ -103,7 +102,17 @@ std::string num2hexstr(unsigned long long v) {
   } while (v);
   *--p = 'x';
   *--p = '0';
-  return std::string(p, buf + sizeof buf);
+  s.append(p, buf + sizeof buf);
+}
+
+std::string num2hexstr(unsigned long long v) {
+  std::string s;
+  append_hex(s, v);
+  return s;
+}
+
+void append_upper(std::string& s, std::string const& t) {
+  for (char c : t) s += (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }
 
 static int hex_digit(char c) {

@@ -43,7 +43,10 @@ std::string toupper(std::string s);
 std::string stripfilename(std::string const& path);
 char* format_eol(char* buf, unsigned int n);
 std::string num2str(unsigned long long v);
+// "0x" and upper-case hexadecimal digits without leading zeros, e.g. "0x1F".
 std::string num2hexstr(unsigned long long v);
+void append_hex(std::string& s, unsigned long long v);  // s += num2hexstr(v), without a copy
+void append_upper(std::string& s, std::string const& t);  // s += toupper(t), without a copy
 char hex2int(char hi, char lo);
 // Whether v fits in w bits, read as a signed 32-bit number: a non-negative v
 // up to 2^w - 1, a negative one down to -2^(w-1); every v fits 32 bits or more.
