@@ -1,11 +1,13 @@
-// Architecture registry: reads the instruction-set tables into arch_type records, and the
-// disassembler walk over their decision trees.
+// Architecture registry: reads the instruction-set tables (plain data, arch_tables.h) into
+// arch_type records, and the disassembler walk over their decision trees.
 #include "asm_arch.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "asm_utils.h"
 
 std::unordered_map<std::string, arch_type> asm_arch::arch_map;
 
@@ -15,6 +17,16 @@ asm_arch::asm_arch() {
   initilize_arch_zqs24_3();
   initilize_arch_zqs24_4();
   initilize_arch_zqs16_1();
+}
+
+void asm_arch::initilize_arch_zqs24_1() { register_arch(zqs24_1_table); }
+void asm_arch::initilize_arch_zqs24_2() { register_arch(zqs24_2_table); }
+void asm_arch::initilize_arch_zqs24_3() { register_arch(zqs24_3_table); }
+void asm_arch::initilize_arch_zqs24_4() { register_arch(zqs24_4_table); }
+void asm_arch::initilize_arch_zqs16_1() { register_arch(zqs16_1_table); }
+
+void asm_arch::register_arch(arch_table const& t) {
+  register_arch(t.head, t.regsets, t.n_regsets, t.instrs, t.n_instrs, t.tree, t.n_tree);
 }
 
 std::vector<std::string> asm_arch::ordered_names() {
@@ -114,12 +126,6 @@ unsigned int field_mask(arg_type const& a) {
   return m;
 }
 
-unsigned int field_width(arg_type const& a) {
-  unsigned int w = 0;
-  for (size_t k = 0; k < a.lo_idx.size(); ++k) w += a.hi_idx[k] - a.lo_idx[k] + 1;
-  return w;
-}
-
 bool fits(unsigned long long v, unsigned int width) { return width >= 64 || (v >> width) == 0; }
 
 // "[hi:lo,bit,...]" into the template's slice lists.
@@ -161,7 +167,7 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
         r.expect(" ");
       }
       read_slices(r, a);
-      if (!fits((unsigned long long)a.hi_val >> a.shft_val, field_width(a)))
+      if (!fits((unsigned long long)a.hi_val >> a.shft_val, slice_width(a)))
         r.fault("range does not fit its bit slices");
     } else {
       a.type = ATO_REG;
@@ -170,7 +176,7 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
       if (set == arch.rev_reg_map.end()) r.fault("unknown register set '" + a.regtype + "'");
       read_slices(r, a);
       for (auto const& reg : set->second)
-        if (!fits(reg.first, field_width(a))) r.fault("register value does not fit its bit slices");
+        if (!fits(reg.first, slice_width(a))) r.fault("register value does not fit its bit slices");
     }
     if (r.accept(" opt=")) {
       // The encoder supplies omitted values for trailing numeric operands only.
@@ -333,27 +339,8 @@ void arch_type::install_sym_map() {
 
 namespace {
 
-// "0x" and upper-case hexadecimal digits without leading zeros.
-void append_hex(std::string& s, unsigned long long v) {
-  char buf[20];
-  int n = 0;
-  do {
-    buf[n++] = "0123456789ABCDEF"[v & 0xF];
-    v >>= 4;
-  } while (v);
-  s += "0x";
-  while (n) s += buf[--n];
-}
-
-void append_upper(std::string& s, std::string const& t) {
-  for (char c : t) s += (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
-
 std::string bad_code(unsigned int code) {
-  std::string s = "Invalid instruction code ";
-  append_hex(s, code);
-  s += ". ";
-  return s;
+  return "Invalid instruction code " + num2hexstr(code) + ". ";
 }
 
 }  // namespace
@@ -404,11 +391,7 @@ std::string arch_type::disasm_tree_walker(disasm_tree_type* node, unsigned int c
       if (v < a.lo_val || v > a.hi_val) {
         std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
         append_upper(e, node->instr_name);
-        e += " is out of valid range ";
-        append_hex(e, a.lo_val);
-        e += " to ";
-        append_hex(e, a.hi_val);
-        e += ".";
+        e += " is out of valid range " + num2hexstr(a.lo_val) + " to " + num2hexstr(a.hi_val) + ".";
         throw e;
       }
       append_hex(text, v);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "arch_tables.h"
 #include "asm_sym.h"
 
 enum ATO_TYPE { ATO_REG = 0, ATO_RANGE = 1 };
@@ -24,6 +25,13 @@ struct arg_type {
   bool optarg_en = false;
   unsigned int optarg_val = 0;
 };
+
+// Number of code bits a template's slices cover.
+inline unsigned int slice_width(arg_type const& a) {
+  unsigned int w = 0;
+  for (size_t k = 0; k < a.lo_idx.size(); ++k) w += a.hi_idx[k] - a.lo_idx[k] + 1;
+  return w;
+}
 
 struct instr_type {
   unsigned int code = 0;
@@ -78,43 +86,6 @@ struct arch_type {
   std::string disasm_tree_walker(disasm_tree_type* node, unsigned int code);
 };
 
-// Rows of an instruction-set table, written in the notation of the data sheet.
-// Register set: { "oreg", "r0=0 r1=1 ... mhb=15" } (decimal values).
-struct arch_regset_row {
-  char const* name;
-  char const* regs;
-};
-
-// Instruction: { "mrd", 0xA0010000, "oreg[27:24]; 0x0..0x3FFF >>2 [13:2]", false }.
-// Operands are separated by "; ": a register operand is set[hi:lo] and a numeric one
-// lo..hi [hi:lo], optionally with ">>s" before the slices; a field of several slices lists
-// them with commas, first slice least significant ("xoreg[27:24,14]", a lone number being
-// a one-bit slice); " opt=v" ends an optional operand. No operands: "".
-struct arch_instr_row {
-  char const* mnemonic;
-  unsigned int code;
-  char const* args;
-  bool obsolete;
-};
-
-// One leaf of the disassembly tree: { root selector value, inner selector value, mnemonic };
-// inner value -1 places the leaf directly under the root.
-struct arch_tree_row {
-  int root_sel;
-  int inner_sel;
-  char const* instr;
-};
-
-// Name, widths and the selector fields of the tree root and of every inner node.
-struct arch_head_type {
-  char const* name;
-  unsigned int version;
-  unsigned int data_width;
-  unsigned int instr_width;
-  unsigned int root_hi, root_lo;
-  unsigned int inner_hi, inner_lo;
-};
-
 class asm_arch {
  public:
   static std::unordered_map<std::string, arch_type> arch_map;
@@ -131,6 +102,7 @@ class asm_arch {
 
   // Registers one architecture from its tables; a name already present is left alone.
   // A malformed row is a fault of the table and aborts with a description of it.
+  static void register_arch(arch_table const& table);
   static void register_arch(arch_head_type const& head,
                             arch_regset_row const* regsets, size_t n_regsets,
                             arch_instr_row const* instrs, size_t n_instrs,

@@ -4,6 +4,11 @@
 asm_record::asm_record(unsigned int address, unsigned int code, std::string file, unsigned int line)
     : address(address), code(code), file(std::move(file)), line(line) {}
 
+void code_span(std::vector<asm_record> const& list, unsigned int& first, unsigned long long& size) {
+  first = list.empty() ? 0 : list.front().address;
+  size = list.empty() ? 0 : list.back().address + 4ull - first;
+}
+
 asm_ir::asm_ir(std::list<asm_file*>* file_list)
     : file_list(file_list ? file_list : new std::list<asm_file*>()) {}
 

@@ -18,6 +18,10 @@ struct asm_record {
   asm_record(unsigned int address, unsigned int code, std::string file, unsigned int line);
 };
 
+// Address of the first word, and size in bytes from it to the end of the last
+// (64 bits: a word at the top of the address space makes the size 2^32).
+void code_span(std::vector<asm_record> const& list, unsigned int& first, unsigned long long& size);
+
 class asm_ir : public asm_ast_object {
  public:
   std::unordered_map<std::string, asm_file*> file_map;

@@ -1,13 +1,7 @@
 // The message list and the syntax-tree nodes.
 #include "asm_objects.h"
 
-#include <cstdint>
-
 #include "asm_utils.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 std::vector<asm_module::msg_element> asm_module::msg_lst;
 unsigned int asm_module::msg_ctr[4] = {0, 0, 0, 0};
@@ -77,96 +71,15 @@ asm_file::~asm_file() { delete stmts; }
 
 std::string asm_file::to_string() { return "file " + name; }
 
-namespace {
-
-// Large blocks come straight from the system, aligned to 2 MiB and marked for
-// huge pages where the system has them: a big program then takes one page
-// fault per 2 MiB of nodes instead of one per 4 KiB.
-size_t const HUGE_PAGE = 2u << 20;
-
-void* map_block(size_t n) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  void* raw = mmap(nullptr, n + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) throw std::bad_alloc();
-  uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(uintptr_t)(HUGE_PAGE - 1);
-  if (aligned > start) munmap(raw, aligned - start);
-  if (aligned + n < start + n + HUGE_PAGE) munmap(reinterpret_cast<void*>(aligned + n), start + HUGE_PAGE - aligned);
-  advise_huge_pages(reinterpret_cast<void*>(aligned), n);
-  return reinterpret_cast<void*>(aligned);
-#else
-  return ::operator new(n);
-#endif
+asm_expr* asm_node_pool::new_expr(char const* opcode, asm_expr* left, asm_expr* right) {
+  void* p = discarded_ ? discarded_ : memory_.allocate(sizeof(asm_pool_expr), alignof(asm_pool_expr));
+  discarded_ = nullptr;
+  return ::new (p) asm_pool_expr(opcode, left, right);
 }
 
-void unmap_block(void* p, size_t n) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  munmap(p, n);
-#else
-  (void)n;
-  ::operator delete(p);
-#endif
-}
-
-}  // namespace
-
-asm_node_pool::~asm_node_pool() {
-  typedef std::vector<std::string> word_vector;
-  if (no_words_) no_words_->~word_vector();
-  while (blocks_) {
-    block_head* b = blocks_;
-    blocks_ = b->next;
-    if (b->mapped) unmap_block(b, b->size);
-    else ::operator delete(b);
-  }
-}
-
-void* asm_node_pool::new_block(size_t size) {
-  static_assert(alignof(asm_pool_expr) <= ALIGN && alignof(asm_pool_stmt) <= ALIGN &&
-                    alignof(std::vector<std::string>) <= ALIGN,
-                "pool alignment too small for the node classes");
-  // Blocks double up to 4 MiB: a one-line program takes one small block.
-  size_t want = sizeof(block_head) + size;
-  size_t n = next_block_ > want ? next_block_ : want;
-  if (next_block_ < 2 * HUGE_PAGE) next_block_ *= 2;
-  bool mapped = n >= HUGE_PAGE;
-  if (mapped) n = (n + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-  block_head* b = static_cast<block_head*>(mapped ? map_block(n) : ::operator new(n));
-  b->next = blocks_;
-  b->size = n;
-  b->mapped = mapped;
-  blocks_ = b;
-  cur_ = reinterpret_cast<char*>(b) + sizeof(block_head);
-  left_ = n - sizeof(block_head);
-  return cur_;
-}
-
-void* asm_node_pool::alloc(size_t size) {
-  size = (size + ALIGN - 1) & ~(ALIGN - 1);
-  if (size <= RECYCLE_MAX) {
-    if (free_slot* f = free_[size / ALIGN]) {
-      free_[size / ALIGN] = f->next;
-      return f;
-    }
-  }
-  if (left_ < size) new_block(size);
-  void* p = cur_;
-  cur_ += size;
-  left_ -= size;
-  return p;
-}
-
-std::vector<std::string>* asm_node_pool::no_words() {
-  if (!no_words_) no_words_ = make<std::vector<std::string>>();
-  return no_words_;
-}
-
-void asm_node_pool::recycle(void* p, size_t size) {
-  size = (size + ALIGN - 1) & ~(ALIGN - 1);
-  if (!p || size > RECYCLE_MAX || size < sizeof(free_slot)) return;
-  free_slot* f = static_cast<free_slot*>(p);
-  f->next = free_[size / ALIGN];
-  free_[size / ALIGN] = f;
+void asm_node_pool::discard(asm_expr* e) {
+  e->~asm_expr();
+  discarded_ = e;
 }
 
 asm_pool_stmt::asm_pool_stmt(asm_node_pool& pool, std::string opcode,

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <list>
+#include <memory_resource>
 #include <new>
 #include <string>
 #include <vector>
@@ -77,59 +78,41 @@ class asm_file : public asm_ast_object {
   std::string to_string() override;
 };
 
+class asm_pool_expr;
+
 // Memory for the syntax-tree nodes of one program. A million-line program has
-// millions of small nodes: carving them out of large blocks spares a heap
-// call and a heap header per node, and the blocks go back all at once when
-// the pool is destroyed. Memory handed to recycle() is used again by the next
-// alloc() of the same size.
+// millions of small nodes: a monotonic buffer hands them out without a heap
+// header each and releases them all at once when the program goes.
 class asm_node_pool {
  public:
-  asm_node_pool() = default;
-  asm_node_pool(asm_node_pool const&) = delete;
-  asm_node_pool& operator=(asm_node_pool const&) = delete;
-  ~asm_node_pool();
-
-  void* alloc(size_t size);
-  void recycle(void* p, size_t size);
-  // One empty word vector that every pooled statement other than .cmdline
-  // points at (it is never written to); saves a vector per statement.
-  std::vector<std::string>* no_words();
   // A T constructed in the pool; running its destructor is the caller's task.
   template <typename T, typename... A>
   T* make(A&&... a) {
-    return new (alloc(sizeof(T))) T(static_cast<A&&>(a)...);
+    return ::new (memory_.allocate(sizeof(T), alignof(T))) T(static_cast<A&&>(a)...);
   }
+  // A new expression node; it takes the place of the last discarded one.
+  asm_expr* new_expr(char const* opcode, asm_expr* left, asm_expr* right);
+  // Destroys an expression node that the parser no longer needs. The parser
+  // drops the mnemonic's leaf of every instruction: without the reuse, that
+  // would be a lost node per instruction.
+  void discard(asm_expr* e);
+  // One empty word vector that every pooled statement other than .cmdline
+  // points at (it is never written to); saves a vector per statement.
+  std::vector<std::string>* no_words() { return &no_words_; }
 
  private:
-  static size_t const ALIGN = 8;
-  static size_t const RECYCLE_MAX = 128;  // largest size recycle() keeps
-  struct block_head {
-    block_head* next;
-    size_t size;
-    bool mapped;  // from map_block, not from operator new
-  };
-  struct free_slot {
-    free_slot* next;
-  };
-  void* new_block(size_t size);
-
-  std::vector<std::string>* no_words_ = nullptr;
-  block_head* blocks_ = nullptr;
-  char* cur_ = nullptr;
-  size_t left_ = 0;
-  size_t next_block_ = 4096;
-  free_slot* free_[RECYCLE_MAX / ALIGN + 1] = {};
+  std::pmr::monotonic_buffer_resource memory_;
+  void* discarded_ = nullptr;
+  std::vector<std::string> no_words_;
 };
 
-// Nodes living in an asm_node_pool. Deleting one runs its destructors as
-// usual (the classes have virtual destructors, so a plain delete of an
-// asm_expr* or asm_stmt* picks these deallocation functions), but the memory
-// stays with the pool.
+// Nodes living in an asm_node_pool (made with asm_node_pool::make). Deleting
+// one runs its destructors as usual (the classes have virtual destructors, so
+// a plain delete of an asm_expr* or asm_stmt* picks these deallocation
+// functions), but the memory stays with the pool.
 class asm_pool_expr final : public asm_expr {
  public:
   using asm_expr::asm_expr;
-  static void* operator new(size_t size, asm_node_pool& pool) { return pool.alloc(size); }
-  static void operator delete(void*, asm_node_pool&) {}
   static void operator delete(void*) {}
 };
 
@@ -141,8 +124,6 @@ class asm_pool_stmt final : public asm_stmt {
   asm_pool_stmt(asm_node_pool& pool, std::string opcode, std::vector<asm_expr*>* args,
                 std::vector<std::string>* cmdline_args);
   ~asm_pool_stmt() override;  // destroys the vectors it owns in place
-  static void* operator new(size_t size, asm_node_pool& pool) { return pool.alloc(size); }
-  static void operator delete(void*, asm_node_pool&) {}
   static void operator delete(void*) {}
 };
 

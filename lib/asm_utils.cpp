@@ -2,26 +2,7 @@
 #include "asm_utils.h"
 
 #include <cctype>
-#include <cstdint>
 #include <cstdio>
-#include <vector>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-#if defined(__linux__) && defined(__GLIBC__)
-#include <malloc.h>
-#include <unistd.h>
-#endif
-
-// Sanitizers bring their own allocator: the heap tricks below would only cost.
-#if defined(__SANITIZE_ADDRESS__)
-#define ASM_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define ASM_OWN_ALLOCATOR 1
-#endif
-#endif
 
 static bool is_alpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 static bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -111,10 +92,27 @@ std::string num2str(unsigned long long v) {
   return buf;
 }
 
+// By hand: the disassembler formats every operand with it.
+void append_hex(std::string& s, unsigned long long v) {
+  char buf[20];
+  char* p = buf + sizeof buf;
+  do {
+    *--p = "0123456789ABCDEF"[v & 0xF];
+    v >>= 4;
+  } while (v);
+  *--p = 'x';
+  *--p = '0';
+  s.append(p, buf + sizeof buf);
+}
+
 std::string num2hexstr(unsigned long long v) {
-  char buf[32];
-  snprintf(buf, sizeof buf, "0x%llX", v);
-  return buf;
+  std::string s;
+  append_hex(s, v);
+  return s;
+}
+
+void append_upper(std::string& s, std::string const& t) {
+  for (char c : t) s += (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }
 
 static int hex_digit(char c) {
@@ -125,52 +123,11 @@ static int hex_digit(char c) {
 
 char hex2int(char hi, char lo) { return (char)((16 * hex_digit(hi) + hex_digit(lo)) & 0xFF); }
 
+bool fits_in_bits(unsigned int v, unsigned int w) {
+  if (w >= 32) return true;
+  int const sv = (int)v;
+  if (sv >= 0) return (unsigned long long)sv <= (1ull << w) - 1;
+  return w > 0 && (long long)sv >= -(1ll << (w - 1));
+}
+
 std::string char2numstr(char c) { return num2str((unsigned char)c); }
-
-static uintptr_t const HUGE_PAGE = 2u << 20;
-
-void advise_huge_pages(void const* p, size_t n) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  uintptr_t begin = ((uintptr_t)p + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-  uintptr_t end = ((uintptr_t)p + n) & ~(HUGE_PAGE - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)p;
-  (void)n;
-#endif
-}
-
-// glibc grows its main heap with brk. Blocks below the mmap threshold come
-// from that heap, so allocating them moves the break; the new range is marked
-// and handed back, and later small allocations are cut from it. The trim
-// threshold keeps the freed range from going straight back to the system.
-void reserve_huge_heap(size_t bytes) {
-#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_HUGEPAGE) && !defined(ASM_OWN_ALLOCATOR)
-  size_t const chunk = 8u << 20;
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  char* start = static_cast<char*>(sbrk(0));
-  std::vector<void*> held;
-  held.reserve(bytes / chunk + 2);
-  for (size_t n = 0; n < bytes / chunk + 2; ++n) {
-    void* p = malloc(chunk);
-    if (!p) break;
-    held.push_back(p);
-    char* brk = static_cast<char*>(sbrk(0));
-    // A chunk outside the heap (a mapped one) moves nothing: stop there.
-    if (static_cast<char*>(p) < start - chunk || static_cast<char*>(p) > brk) break;
-    if ((size_t)(brk - start) >= bytes) break;
-  }
-  advise_huge_pages(start, static_cast<size_t>(static_cast<char*>(sbrk(0)) - start));
-  for (size_t i = held.size(); i-- > 0;) free(held[i]);
-#else
-  (void)bytes;
-#endif
-}
-
-void restore_heap_defaults() {
-#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_HUGEPAGE) && !defined(ASM_OWN_ALLOCATOR)
-  mallopt(M_MMAP_THRESHOLD, 128 << 10);
-  mallopt(M_TRIM_THRESHOLD, 128 << 10);
-#endif
-}

@@ -43,21 +43,18 @@ std::string toupper(std::string s);
 std::string stripfilename(std::string const& path);
 char* format_eol(char* buf, unsigned int n);
 std::string num2str(unsigned long long v);
+// "0x" and upper-case hexadecimal digits without leading zeros, e.g. "0x1F".
 std::string num2hexstr(unsigned long long v);
+void append_hex(std::string& s, unsigned long long v);  // s += num2hexstr(v), without a copy
+void append_upper(std::string& s, std::string const& t);  // s += toupper(t), without a copy
 char hex2int(char hi, char lo);
+// Whether v fits in w bits, read as a signed 32-bit number: a non-negative v
+// up to 2^w - 1, a negative one down to -2^(w-1); every v fits 32 bits or more.
+bool fits_in_bits(unsigned int v, unsigned int w);
+// The low w bits of v (all of them for w of 32 or more).
+inline unsigned int low_bits(unsigned int v, unsigned int w) {
+  return w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
+}
 std::string char2numstr(char c);
-
-// Marks the whole 2 MiB pages inside a block for huge pages, where the system
-// has them (Linux); elsewhere nothing happens.
-void advise_huge_pages(void const* p, size_t n);
-// Grows the heap by about `bytes` and marks the new part for huge pages
-// (glibc on Linux; elsewhere nothing happens). The many small objects of a big
-// program (symbol entries, argument lists, long names) then take one page
-// fault per 2 MiB instead of one per 4 KiB, and the symbol table look-ups far
-// fewer TLB misses.
-void reserve_huge_heap(size_t bytes);
-// Gives the allocator its usual settings back after reserve_huge_heap, so that
-// a host process returns freed memory to the system as before.
-void restore_heap_defaults();
 
 #endif

@@ -1,10 +1,12 @@
 // Instruction set zqs16-1: 16-bit data, 25-bit instructions in the low bits of the word,
 // version 1.
-#include "asm_arch.h"
+#include <iterator>
+
+#include "arch_tables.h"
 
 namespace {
 
-arch_head_type const head = {"zqs16-1", 1, 16, 25, 24, 20, 11, 10};
+constexpr arch_head_type head = {"zqs16-1", 1, 16, 25, 24, 20, 11, 10};
 
 arch_regset_row const regsets[] = {
   { "oreg", "r0=0 r1=1 r2=2 r3=3 r4=4 r5=5 r6=6 r7=7 sta=8 xstat=9 xctrl0=10 xctrl1=11 "
@@ -123,4 +125,4 @@ arch_tree_row const tree[] = {
 
 }  // namespace
 
-void asm_arch::initilize_arch_zqs16_1() { register_arch(head, regsets, instrs, tree); }
+arch_table const zqs16_1_table = {head, regsets, std::size(regsets), instrs, std::size(instrs), tree, std::size(tree)};

@@ -1,10 +1,12 @@
 // Instruction set zqs24-3: 24-bit data, 32-bit instructions, version 3.
 // The 5-bit register sets are split over two slices, register bit 4 in code bit 14 or 12.
-#include "asm_arch.h"
+#include <iterator>
+
+#include "arch_tables.h"
 
 namespace {
 
-arch_head_type const head = {"zqs24-3", 3, 24, 32, 31, 28, 19, 16};
+constexpr arch_head_type head = {"zqs24-3", 3, 24, 32, 31, 28, 19, 16};
 
 arch_regset_row const regsets[] = {
   { "oreg", "r0=0 r1=1 r2=2 r3=3 r4=4 r5=5 r6=6 r7=7 sta=8 acb=9 ctrg=10 strg=11 tbu_ts0=12 "
@@ -175,4 +177,4 @@ arch_tree_row const tree[] = {
 
 }  // namespace
 
-void asm_arch::initilize_arch_zqs24_3() { register_arch(head, regsets, instrs, tree); }
+arch_table const zqs24_3_table = {head, regsets, std::size(regsets), instrs, std::size(instrs), tree, std::size(tree)};

@@ -17,19 +17,13 @@
 #include "asm_ir.h"
 #include "asm_objects.h"
 #include "asm_utils.h"
+#include "parser_iface.h"
 
 class asm_passes {
  public:
-  asm_passes() = default;
-  ~asm_passes();  // hands the allocator settings back when the run changed them
-  // Location shared by scanner, grammar and front end.
-  struct lny_var_type {
-    unsigned int line = 0;
-    std::string file;
-    asm_file* parsed_file = nullptr;
-    asm_node_pool* pool = nullptr;  // where new nodes go while a parse runs (the heap if null)
-  };
-  static lny_var_type lny_var;
+  // Location shared by scanner, grammar and front end (parser_iface.h).
+  typedef ::lny_var_type lny_var_type;
+  static lny_var_type& lny_var;
 
   unsigned int adr_ctr = 0;
   bool adr_wrapped = false;  // the counter ran past 0xFFFFFFFC in this pass
@@ -68,13 +62,9 @@ class asm_passes {
 
   // --- front end (frontend.cpp)
   void run_frontend();
-  size_t parsed_labels = 0;  // label statements seen by the front end: sizes the symbol table
-  size_t source_bytes = 0;   // bytes of source the front end has opened
-  size_t heap_reserved = 0;  // heap marked for huge pages for them
   FILE* open_src_file(std::string name);
   std::string opened_path;              // path under which open_src_file found its file
   std::vector<std::string> read_paths;  // every source the front end parsed, as opened
-  void prepare_heap(unsigned long long size);
 
   // --- files of a run (files.cpp)
   // Identity (device, inode) of every source file the run has read.
@@ -108,10 +98,8 @@ class asm_passes {
   void run_assemble_pass2();
   void stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
                    bool second_pass);
-  arch_type& sel_arch();
-  arch_type* pass_arch = nullptr;  // sel_arch() while a pass runs (the name cannot change then)
+  arch_type& sel_arch();  // the architecture named by arch_name
   void advance_adr_ctr(std::string const& file, unsigned int line, bool check_range);
-  size_t words_placed = 0;  // words the current pass has placed so far
   void define_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void register_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void org_stmt(asm_stmt* s, std::string const& file, bool second_pass);
@@ -120,27 +108,15 @@ class asm_passes {
 
   // --- instruction encoding (encode.cpp)
   void instr_walker(asm_stmt* stmt, std::string const& file, bool second_pass);
-  std::vector<unsigned int> arg_vals_scratch;  // operand values, reused by every instruction
-  // Memo of the running pass: a mnemonic and a register operand that resolved
-  // once resolve to the same result for the rest of the pass (the instruction
-  // table cannot change, and a register symbol, the architecture's or a user
-  // defined one, cannot be redefined), so each is looked up once.
-  // Direct-mapped by name; only successful look-ups are kept.
-  static size_t const MEMO_SIZE = 256;
-  struct instr_memo_type {
-    std::string name;
-    instr_type const* instr = nullptr;
-  };
-  struct reg_memo_type {
-    std::string name;
-    std::string regtype;  // the register set of the operand template
-    unsigned int value = 0;
-    bool used = false;
-  };
-  // Empty (and unused) for small programs, where it would not pay.
-  std::vector<instr_memo_type> instr_memo;
-  std::vector<reg_memo_type> reg_memo;
-  void clear_memo();  // at the start of each pass
+  // The steps of instr_walker; each posts its own messages. The operand steps
+  // give the value for the code word, 0 for an operand that failed.
+  instr_type const* find_instr(asm_stmt* stmt, std::string const& file);
+  bool check_arg_count(instr_type const& instr, asm_stmt* stmt, std::string const& file);
+  unsigned int reg_operand(arg_type const& tmpl, asm_expr* arg, size_t n, std::string const& file,
+                           unsigned int line);
+  // A null arg is an omitted optional operand.
+  unsigned int num_operand(arg_type const& tmpl, asm_expr* arg, size_t n, std::string const& file,
+                           unsigned int line, bool second_pass);
 
   // --- back-ends (backend_*.cpp)
   void run_c_backend_pass();
@@ -156,6 +132,14 @@ class asm_passes {
   // Lists one source file from asm_list[rec] on; returns the first record it did not list.
   size_t log_file_walker(FILE* log, size_t rec, asm_file* file,
                          std::unordered_map<std::string, int> include_chain);
+  // Words of each .str of pass 2, by the index in asm_list of its first word.
+  std::unordered_map<size_t, size_t> str_words;
+
+  struct pass_state;  // pass_state.h
+
+ private:
+  pass_state* pass = nullptr;  // the running pass's state, null between passes
+  size_t words_placed = 0;     // words placed so far by the running pass (pass 1's count sizes asm_list)
 };
 
 #endif

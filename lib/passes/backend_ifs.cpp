@@ -17,10 +17,9 @@ void asm_passes::run_ifs_backend_pass() {
 
 void asm_passes::run_ifs_def_backend_pass() {
   FILE* f = create_output(def_file_name, "definition");
-  std::vector<asm_record> const& list = ir.asm_list;
-  // Unsigned: a program placed above 2 GiB must not print negative numbers.
-  unsigned int first = list.empty() ? 0 : list.front().address;
-  unsigned long long size = list.empty() ? 0 : list.back().address + 4ull - first;
+  unsigned int first;
+  unsigned long long size;
+  code_span(ir.asm_list, first, size);
   std::string const lbl = case_sens_sym ? output_label : toupper(output_label);
   char const* const label = output_label.c_str();
   // This head carries a blank before the line end in its first three lines.

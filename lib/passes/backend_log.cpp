@@ -39,51 +39,7 @@ void write_text(FILE* log, std::string const& text, bool eol) {
   if (eol) fputs(ASM_EOL, log);
 }
 
-// The words .str packs its text into with k characters per word, terminator included.
-std::vector<unsigned int> pack_str(std::string const& s, unsigned int k) {
-  std::vector<unsigned int> words;
-  std::string bytes = s + '\0';
-  for (size_t i = 0; i < bytes.size(); i += k) {
-    unsigned int w = 0;
-    for (size_t j = 0; j < k && i + j < bytes.size(); ++j)
-      w |= (unsigned int)(unsigned char)bytes[i + j] << (8 * j);
-    words.push_back(w);
-  }
-  return words;
-}
-
 std::string const rule_line = "     --------------+--------------------------------+----------";
-
-// How many records from asm_list[rec] on a .str statement produced. Counting every following
-// record of its file and line would also take the words of the same file included again
-// right after it. A literal character count gives the number exactly; otherwise the words
-// are matched against the packing for each possible count (longest match).
-size_t str_word_count(std::vector<asm_record> const& list, size_t rec, asm_stmt const* stmt,
-                      std::string const& file, unsigned int max_k) {
-  std::string const s = stmt->args->empty() ? std::string() : (*stmt->args)[0]->data;
-  size_t same = 0;
-  while (rec + same < list.size() && list[rec + same].file == file && list[rec + same].line == stmt->line)
-    ++same;
-  unsigned int k_lo = 1, k_hi = max_k;
-  if (stmt->args->size() < 2) {
-    k_hi = 1;
-  } else if ((*stmt->args)[1]->opcode == "num") {
-    try {
-      unsigned int k = (*stmt->args)[1]->parse_num();
-      if (k >= 1 && k <= max_k) k_lo = k_hi = k;
-    } catch (std::string const&) {
-    }
-  }
-  size_t best = 0;
-  for (unsigned int k = k_lo; k <= k_hi; ++k) {
-    std::vector<unsigned int> w = pack_str(s, k);
-    if (w.size() > same || w.size() <= best) continue;
-    bool match = true;
-    for (size_t i = 0; i < w.size() && match; ++i) match = list[rec + i].code == w[i];
-    if (match) best = w.size();
-  }
-  return best ? best : same;
-}
 
 }  // namespace
 
@@ -138,7 +94,10 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
       fprintf(log, " [0x%08X] = 0x%08X |  %4u: ", list[rec].address, list[rec].code, cur_line);
       write_text(log, text, eol);
       size_t words = 1;
-      if (op == ".str") words = str_word_count(list, rec, stmt, file->name, sel_arch().instr_width / 8);
+      if (op == ".str") {
+        auto counted = str_words.find(rec);  // recorded by pass 2
+        if (counted != str_words.end()) words = counted->second;
+      }
       for (size_t i = 1; i < words; ++i)
         fprintf(log, " [0x%08X] = 0x%08X |" ASM_EOL, list[rec + i].address, list[rec + i].code);
       rec += words;
@@ -156,7 +115,9 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
 void asm_passes::run_log_backend_pass() {
   FILE* log = create_output(log_file_name, "log");
   std::vector<asm_record> const& list = ir.asm_list;
-  unsigned long long size = list.empty() ? 0 : list.back().address + 4ull - list.front().address;
+  unsigned int first;
+  unsigned long long size;
+  code_span(list, first, size);
 
   fputs("              " ASM_SHORT_NAME " log file " ASM_EOL, log);
   fputs("              ================ " ASM_EOL ASM_EOL, log);

@@ -19,7 +19,9 @@ void asm_passes::run_mif_backend_pass() {
   std::vector<asm_record> const& list = ir.asm_list;
   // 64 bits: a word at 0xFFFFFFFC must not wrap the depth or the size to 0.
   unsigned long long last = list.empty() ? 0 : list.back().address;
-  unsigned long long size = list.empty() ? 0 : last + 4 - list.front().address;
+  unsigned int first;
+  unsigned long long size;
+  code_span(list, first, size);
   unsigned long long depth = (last + 4) / 4;  // the memory is counted from address 0
   int const adr_digits = list.empty() ? 0 : (int)mif_address_digits(last / 4);
   int const data_digits = list.empty() ? 0 : (int)((width + 3) / 4);

@@ -1,168 +1,149 @@
-// Instruction statements: look-up, argument matching and the code word.
+// Instruction statements: the look-up of the mnemonic, the argument count,
+// register and numeric operands, and the code word.
 #include <cassert>
 
-#include "asm_passes.h"
+#include "pass_state.h"
 
 namespace {
 
-// Total field width of a numeric template: its slices plus the dropped low bits.
-unsigned int field_width(arg_type const& a) {
-  unsigned int w = a.shft_val;
-  for (size_t j = 0; j < a.lo_idx.size(); ++j) w += a.hi_idx[j] - a.lo_idx[j] + 1;
-  return w;
-}
-
-bool representable(unsigned int v, unsigned int w) {
-  if (w >= 32) return true;
-  int sv = (int)v;
-  if (sv >= 0) return (unsigned long long)sv <= (1ull << w) - 1;
-  return w > 0 && (long long)sv >= -(1ll << (w - 1));
+void error(std::string const& text, std::string const& file, unsigned int line) {
+  asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
 }
 
 // Memo slot of a name (and of a register set): a cheap hash, names are short.
 size_t memo_slot(std::string const& s, size_t h = 0) {
   h += s.size();
   for (char c : s) h = h * 31 + (unsigned char)c;
-  return h & (asm_passes::MEMO_SIZE - 1);
+  return h & (asm_passes::pass_state::MEMO_SIZE - 1);
 }
 
 }  // namespace
 
-void asm_passes::clear_memo() {
-  size_t stmts = 0;
-  for (asm_file* f : *ir.file_list) stmts += f->stmts->size();
-  if (stmts < MEMO_SIZE) {
-    instr_memo.clear();
-    reg_memo.clear();
-    return;
+void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
+  instr_type const* instr = find_instr(s, file);
+  if (!instr || !check_arg_count(*instr, s, file)) return;
+  std::vector<arg_type> const& tmpl = instr->arg_type_lst;
+  std::vector<asm_expr*> const& args = *s->args;
+  std::vector<unsigned int> local;
+  std::vector<unsigned int>& vals = pass ? pass->arg_vals : local;
+  vals.assign(tmpl.size(), 0);
+  // An operand that fails keeps 0; the others are still checked.
+  for (size_t i = 0; i < tmpl.size(); ++i) {
+    if (tmpl[i].type == ATO_REG)
+      vals[i] = reg_operand(tmpl[i], args[i], i + 1, file, s->line);
+    else
+      vals[i] = num_operand(tmpl[i], i < args.size() ? args[i] : nullptr, i + 1, file, s->line, second_pass);
   }
-  instr_memo.assign(MEMO_SIZE, instr_memo_type());
-  reg_memo.assign(MEMO_SIZE, reg_memo_type());
+  if (!second_pass && instr->obsolete)
+    asm_module::post_msg("Assembling obsolete instruction '" + toupper(s->opcode) + "'.",
+                         asm_module::MLV_WARNING, file, s->line);
+  if (second_pass) ir.asm_list.emplace_back(adr_ctr, instr->assemble(vals), file, s->line);
+  advance_adr_ctr(file, s->line, true);
 }
 
-void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
-  // Names and numbers in messages are only spelled out when a message is posted.
-  auto name = [s] { return toupper(s->opcode); };
-  unsigned int const line = s->line;
-  auto error = [&](std::string const& text) {
-    asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
-  };
-  arch_type& arch_rec = sel_arch();
-  bool const memo = pass_arch != nullptr && !instr_memo.empty();  // it holds within a pass only
-  instr_memo_type* im = memo ? &instr_memo[memo_slot(s->opcode)] : nullptr;
-  instr_type const* found = im && im->instr && im->name == s->opcode ? im->instr : nullptr;
-  if (!found) {
-    auto it = is_lower_case(s->opcode) ? arch_rec.instr_map.find(s->opcode)
-                                        : arch_rec.instr_map.find(tolower(s->opcode));
-    if (it == arch_rec.instr_map.end()) {
-      error("Instruction '" + name() + "' is not available in selected architecture.");
-      return;
-    }
-    found = &it->second;
-    if (im) {
-      im->name = s->opcode;
-      im->instr = found;
-    }
+instr_type const* asm_passes::find_instr(asm_stmt* s, std::string const& file) {
+  pass_state::instr_memo_type* memo =
+      pass && !pass->instr_memo.empty() ? &pass->instr_memo[memo_slot(s->opcode)] : nullptr;
+  if (memo && memo->instr && memo->name == s->opcode) return memo->instr;
+  arch_type& arch = sel_arch();
+  auto it = is_lower_case(s->opcode) ? arch.instr_map.find(s->opcode) : arch.instr_map.find(tolower(s->opcode));
+  if (it == arch.instr_map.end()) {
+    error("Instruction '" + toupper(s->opcode) + "' is not available in selected architecture.", file, s->line);
+    return nullptr;
   }
-  instr_type const& instr = *found;
-  std::vector<arg_type> const& tmpl = instr.arg_type_lst;
-  std::vector<asm_expr*> const& args = *s->args;
-  size_t total = tmpl.size(), mandatory = 0;
+  if (memo) *memo = {s->opcode, &it->second};
+  return &it->second;
+}
+
+bool asm_passes::check_arg_count(instr_type const& instr, asm_stmt* s, std::string const& file) {
+  size_t const total = instr.arg_type_lst.size();
+  size_t mandatory = 0;
   bool found_opt = false;
-  for (arg_type const& a : tmpl) {
+  for (arg_type const& a : instr.arg_type_lst) {
     assert(!found_opt || a.optarg_en);
     found_opt = found_opt || a.optarg_en;
     if (!found_opt) mandatory++;
   }
-  if (args.size() < mandatory || args.size() > total) {
-    if (mandatory == total)
-      error("Instruction '" + name() + "' expects " + num2str(total) + " argument(s).");
-    else
-      error("Instruction '" + name() + "' expects " + num2str(mandatory) + " to " + num2str(total) + " argument(s).");
-    return;
-  }
+  size_t const n = s->args->size();
+  if (n >= mandatory && n <= total) return true;
+  std::string const expects = "Instruction '" + toupper(s->opcode) + "' expects ";
+  if (mandatory == total) error(expects + num2str(total) + " argument(s).", file, s->line);
+  else error(expects + num2str(mandatory) + " to " + num2str(total) + " argument(s).", file, s->line);
+  return false;
+}
 
-  std::vector<unsigned int>& arg_vals = arg_vals_scratch;
-  arg_vals.assign(total, 0);
-  for (size_t i = 0; i < total; ++i) {
-    arg_type const& a = tmpl[i];
-    auto n = [i] { return num2str(i + 1); };
-    if (a.type == ATO_REG) {
-      assert(!a.optarg_en);
-      auto regtype = [&a] { return toupper(a.regtype); };
-      asm_expr* e = args[i];
-      if (!text_is(e->opcode, "ident")) {
-        error("Expecting a register symbol of type '" + regtype() +
-              "' or a user defined register symbol as argument " + n() + " but found an expression.");
-        continue;
-      }
-      reg_memo_type* rm =
-          memo ? &reg_memo[memo_slot(e->data, a.regtype.empty() ? 0 : (unsigned char)a.regtype[0])] : nullptr;
-      if (rm && rm->used && rm->name == e->data && rm->regtype == a.regtype) {
-        arg_vals[i] = rm->value;
-        continue;
-      }
-      std::string lowered;
-      std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
-      // A register operand that passes; the memo keeps it for the next use.
-      auto accept_register = [&](unsigned int value) {
-        arg_vals[i] = value;
-        if (rm) {
-          rm->name = e->data;
-          rm->regtype = a.regtype;
-          rm->value = value;
-          rm->used = true;
-        }
-      };
-      auto sym = ir.sym_tab.find(key);
-      if (sym == ir.sym_tab.end()) {
-        error("Undefined symbol '" + toupper(e->data) + "' in argument " + n() + ".");
-      } else if (sym->second.type == STO_REG) {
-        auto set = arch_rec.reg_map.find(a.regtype);
-        if (set != arch_rec.reg_map.end() && set->second.count(key)) {
-          accept_register(sym->second.value);
-        } else
-          error("Expecting register symbol of type '" + regtype() +
-                "' or a user defined register symbol as argument " + n() + " but found a register symbol of another type.");
-      } else if (sym->second.type == STO_USER_REG) {
-        // A user register, once defined, keeps its value for the rest of the pass.
-        auto set = arch_rec.rev_reg_map.find(a.regtype);
-        if (set != arch_rec.rev_reg_map.end() && set->second.count(sym->second.value)) {
-          accept_register(sym->second.value);
-        } else
-          error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " +
-                num2hexstr(sym->second.value) + " in argument " + n() + ".");
-      } else {
-        error("Expecting a register symbol of type '" + regtype() +
-              "' or a user defined register symbol as argument " + n() + " but found a variable.");
-      }
-      continue;
-    }
-    unsigned int v;
-    if (a.optarg_en && args.size() < i + 1) {
-      v = a.optarg_val;
-    } else {
-      bool valid;
-      v = expression_walker(args[i], valid, file, line, (unsigned)(i + 1), false, second_pass, !second_pass);
-    }
-    unsigned int const w = field_width(a);
-    if (!representable(v, w)) {
-      if (second_pass)
-        error("Expression value " + num2hexstr(v) + " of argument " + n() + " cannot be represented with " + num2str(w) + " bits.");
-      continue;
-    }
-    unsigned int m = w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
-    if (second_pass && (m < a.lo_val || m > a.hi_val))
-      error("Expression value " + num2hexstr(m) + " of argument " + n() + " is out of range [" + num2hexstr(a.lo_val) + ", " +
-            num2hexstr(a.hi_val) + "].");
-    if (second_pass && a.shft_val > 0 && (m & ((1u << a.shft_val) - 1)) != 0)
-      error("Expression value " + num2hexstr(m) + " of argument " + n() + " must be an inter multiple of " +
-            num2str(1ull << a.shft_val) + ".");
-    arg_vals[i] = m >> a.shft_val;
+unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, std::string const& file,
+                                     unsigned int line) {
+  assert(!a.optarg_en);
+  auto expecting = [&](char const* article, char const* found) {
+    error(std::string("Expecting ") + article + "register symbol of type '" + toupper(a.regtype) +
+              "' or a user defined register symbol as argument " + num2str(n) + " but found " + found + ".",
+          file, line);
+  };
+  if (!text_is(e->opcode, "ident")) {
+    expecting("a ", "an expression");
+    return 0;
   }
+  pass_state::reg_memo_type* memo =
+      pass && !pass->reg_memo.empty()
+          ? &pass->reg_memo[memo_slot(e->data, a.regtype.empty() ? 0 : (unsigned char)a.regtype[0])]
+          : nullptr;
+  if (memo && memo->name == e->data && memo->regtype == a.regtype) return memo->value;
 
-  if (!second_pass && instr.obsolete)
-    asm_module::post_msg("Assembling obsolete instruction '" + name() + "'.", asm_module::MLV_WARNING, file, line);
-  if (second_pass) ir.asm_list.emplace_back(adr_ctr, instr.assemble(arg_vals), file, line);
-  advance_adr_ctr(file, line, true);
+  arch_type& arch = sel_arch();
+  std::string lowered;
+  std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
+  auto sym = ir.sym_tab.find(key);
+  if (sym == ir.sym_tab.end()) {
+    error("Undefined symbol '" + toupper(e->data) + "' in argument " + num2str(n) + ".", file, line);
+    return 0;
+  }
+  unsigned int const value = sym->second.value;
+  if (sym->second.type == STO_REG) {
+    auto set = arch.reg_map.find(a.regtype);
+    if (set == arch.reg_map.end() || !set->second.count(key)) {
+      expecting("", "a register symbol of another type");
+      return 0;
+    }
+  } else if (sym->second.type == STO_USER_REG) {
+    auto set = arch.rev_reg_map.find(a.regtype);
+    if (set == arch.rev_reg_map.end() || !set->second.count(value)) {
+      error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " + num2hexstr(value) +
+                " in argument " + num2str(n) + ".",
+            file, line);
+      return 0;
+    }
+  } else {
+    expecting("a ", "a variable");
+    return 0;
+  }
+  if (memo) *memo = {e->data, a.regtype, value};
+  return value;
+}
+
+unsigned int asm_passes::num_operand(arg_type const& a, asm_expr* e, size_t n, std::string const& file,
+                                     unsigned int line, bool second_pass) {
+  unsigned int v = a.optarg_val;  // an omitted optional operand
+  if (e) {
+    bool valid;  // not consulted: pass 2 has reported whatever made it false
+    v = expression_walker(e, valid, file, line, (unsigned int)n, false, second_pass, !second_pass);
+  }
+  unsigned int const w = a.shft_val + slice_width(a);
+  if (!fits_in_bits(v, w)) {
+    if (second_pass)
+      error("Expression value " + num2hexstr(v) + " of argument " + num2str(n) + " cannot be represented with " +
+                num2str(w) + " bits.",
+            file, line);
+    return 0;
+  }
+  unsigned int const m = low_bits(v, w);
+  if (second_pass && (m < a.lo_val || m > a.hi_val))
+    error("Expression value " + num2hexstr(m) + " of argument " + num2str(n) + " is out of range [" +
+              num2hexstr(a.lo_val) + ", " + num2hexstr(a.hi_val) + "].",
+          file, line);
+  if (second_pass && a.shft_val > 0 && (m & ((1u << a.shft_val) - 1)) != 0)
+    error("Expression value " + num2hexstr(m) + " of argument " + num2str(n) + " must be an inter multiple of " +
+              num2str(1ull << a.shft_val) + ".",
+          file, line);
+  return m >> a.shft_val;
 }

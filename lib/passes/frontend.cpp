@@ -19,12 +19,10 @@
 #include "asm_passes.h"
 #include "parser_iface.h"
 
-asm_passes::lny_var_type asm_passes::lny_var;
+lny_var_type parse_position;
+asm_passes::lny_var_type& asm_passes::lny_var = parse_position;
 
 namespace {
-
-size_t const HEAP_PER_SOURCE_BYTE = 16;  // untouched room costs no memory, only address space
-size_t const HEAP_STEP = 16u << 20;
 
 // A file still to parse, with the position of the .include that asked for it.
 struct queued_file {
@@ -36,8 +34,8 @@ struct queued_file {
 // Points the parser at the program's node pool while the front end runs; the
 // pointer must not outlive the run (a later parse without a pool uses the heap).
 struct pool_guard {
-  explicit pool_guard(asm_node_pool* pool) { asm_passes::lny_var.pool = pool; }
-  ~pool_guard() { asm_passes::lny_var.pool = nullptr; }
+  explicit pool_guard(asm_node_pool* pool) { parse_position.pool = pool; }
+  ~pool_guard() { parse_position.pool = nullptr; }
 };
 
 // Closes the source and releases the scanner however the parse ends.
@@ -133,22 +131,6 @@ FILE* asm_passes::open_src_file(std::string name) {
   return nullptr;
 }
 
-// A big program makes a big tree and symbol table: once its sources pass a few
-// MiB, room for them goes on huge pages ahead of the parse, a step at a time.
-void asm_passes::prepare_heap(unsigned long long size) {
-  source_bytes += (size_t)size;
-  size_t want = source_bytes * HEAP_PER_SOURCE_BYTE;
-  if (want < HEAP_STEP || want <= heap_reserved) return;
-  size_t step = want - heap_reserved < HEAP_STEP ? HEAP_STEP : want - heap_reserved;
-  reserve_huge_heap(step);
-  heap_reserved += step;
-}
-
-// The members (the tree above all) are freed after this, under the usual settings.
-asm_passes::~asm_passes() {
-  if (heap_reserved) restore_heap_defaults();
-}
-
 void asm_passes::run_frontend() {
   pool_guard pool(&ir.node_pool);
   std::deque<queued_file> queue{{input_file_name, "", 0}};
@@ -165,7 +147,7 @@ void asm_passes::run_frontend() {
     FILE* f = open_src_file(cur.name);
     if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
     read_paths.push_back(opened_path);
-    prepare_heap(note_source(f));
+    note_source(f);
     bool read_error;
     {
       parse_guard guard(f);
@@ -196,8 +178,6 @@ void asm_passes::run_frontend() {
             queue.push_back({inc, cur.name, s->line});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
-          } else if (text_is(s->opcode, ".label")) {
-            ++parsed_labels;
           }
         }
       } catch (...) {

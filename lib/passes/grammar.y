@@ -1,5 +1,5 @@
 /* Grammar of one source file: builds the statement list with its expression
- * trees and hands the finished asm_file over through asm_passes::lny_var.
+ * trees and hands the finished asm_file over through parse_position.
  * There is no error recovery: the first syntax error ends the file's parse,
  * and the destructors below free everything built so far. */
 
@@ -12,7 +12,6 @@
 }
 
 %code {
-#include "asm_passes.h"
 #include "parser_iface.h"
 
 /* The parse stack starts small and may grow to 10000 entries; deeper nesting
@@ -22,7 +21,7 @@
 
 namespace {
 
-asm_passes::lny_var_type& lny = asm_passes::lny_var;
+lny_var_type& lny = parse_position;
 
 /* Gives a statement the current line and appends it. */
 void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
@@ -57,7 +56,7 @@ asm_stmt* new_stmt(std::string opcode, std::vector<asm_expr*>* args,
     pooled = lny.pool->make<std::vector<std::string>>(std::move(*words));
     delete words;
   }
-  return new (*lny.pool) asm_pool_stmt(*lny.pool, std::move(opcode), args, pooled);
+  return lny.pool->make<asm_pool_stmt>(*lny.pool, std::move(opcode), args, pooled);
 }
 
 /* A leaf the grammar no longer needs: its memory serves the next node. */
@@ -66,8 +65,7 @@ void discard_leaf(asm_expr* e) {
     delete e;
     return;
   }
-  e->~asm_expr();
-  lny.pool->recycle(e, sizeof(asm_pool_expr));
+  lny.pool->discard(e);
 }
 
 /* A .cmdline directive is reduced before its line end is counted. */

@@ -1,43 +1,54 @@
 // The two assembly passes and the statement walker with every directive.
-#include "asm_passes.h"
+#include "pass_state.h"
+
+// Word i of a text packed k characters a word, first character lowest, with
+// the zero terminator after the last character.
+static unsigned int str_word(std::string const& text, unsigned int k, size_t i) {
+  unsigned int word = 0;
+  for (size_t j = 0; j < k && i * k + j < text.size(); ++j)
+    word |= (unsigned int)(unsigned char)text[i * k + j] << (8 * j);
+  return word;
+}
 
 static void post_error(std::string const& text, std::string const& file, unsigned int line) {
   asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
 }
 
 arch_type& asm_passes::sel_arch() {
-  return pass_arch ? *pass_arch : asm_arch::arch_map.at(arch_name);
+  return pass ? pass->arch : asm_arch::arch_map.at(arch_name);
 }
 
-namespace {
-
-// Holds the selected architecture for the statements of one pass, which look
-// it up for every word otherwise.
-struct pass_arch_guard {
-  asm_passes& p;
-  explicit pass_arch_guard(asm_passes& p) : p(p) {
-    p.pass_arch = &asm_arch::arch_map.at(p.arch_name);
-    p.clear_memo();
+// The name of the architecture cannot change while a pass runs: it is looked
+// up once per pass rather than once per word.
+asm_passes::pass_state::pass_state(asm_passes& p, arch_type& arch) : arch(arch), owner_(p) {
+  size_t stmts = 0;
+  for (asm_file* f : *p.ir.file_list) stmts += f->stmts->size();
+  if (stmts >= MEMO_SIZE) {  // a small program would not repay the memo
+    instr_memo.resize(MEMO_SIZE);
+    reg_memo.resize(MEMO_SIZE);
   }
-  ~pass_arch_guard() { p.pass_arch = nullptr; }
-};
+  p.pass = this;
+}
 
-}  // namespace
+asm_passes::pass_state::~pass_state() { owner_.pass = nullptr; }
 
 void asm_passes::run_assemble_pass1() {
-  pass_arch_guard arch_guard(*this);
+  pass_state state(*this, sel_arch());
   adr_ctr = 0;
   adr_wrapped = false;
   words_placed = 0;
-  // Room for the registers and every label at once: no rehashing of a big table.
-  ir.sym_tab.reserve(ir.sym_tab.size() + sel_arch().sym_map.size() + parsed_labels);
+  // Room for the registers and every label at once: a big table is not rehashed.
+  size_t labels = 0;
+  for (asm_file* f : *ir.file_list)
+    for (asm_stmt* s : *f->stmts) labels += text_is(s->opcode, ".label");
+  ir.sym_tab.reserve(ir.sym_tab.size() + sel_arch().sym_map.size() + labels);
   for (auto const& s : sel_arch().sym_map) ir.sym_tab[s.first] = s.second;
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, false);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
 }
 
 void asm_passes::run_assemble_pass2() {
-  pass_arch_guard arch_guard(*this);
+  pass_state state(*this, sel_arch());
   adr_ctr = 0;
   adr_wrapped = false;
   std::unordered_map<std::string, sym_type> table(sel_arch().sym_map.begin(), sel_arch().sym_map.end());
@@ -56,7 +67,6 @@ void asm_passes::run_assemble_pass2() {
   ir.sym_tab.swap(table);
   // Pass 2 places the words that pass 1 counted: the list grows once.
   ir.asm_list.reserve(ir.asm_list.size() + words_placed);
-  advise_huge_pages(ir.asm_list.data(), ir.asm_list.capacity() * sizeof(asm_record));
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, true);
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
 }
@@ -186,20 +196,11 @@ void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass
   if (w > iw)
     post_error("Expression value " + num2str(w) + " of argument 2 must be less than or equal to the instruction width, which is " +
                    num2str(iw) + ".", file, s->line);
-  if (w <= 31) {
-    int sv = (int)v;
-    bool fits = sv >= 0 ? (unsigned long long)sv <= (1ull << w) - 1
-                        : (long long)sv >= -(1ll << (w == 0 ? 0 : w - 1));
-    // A width of 0 admits only the value 0.
-    if (w == 0) fits = v == 0;
-    if (!fits)
-      post_error("Expression value " + num2hexstr(v) + " of argument 1 cannot be represented with " + num2str(w) + " bits.",
-                 file, s->line);
-  }
-  if (second_pass) {
-    unsigned int word = w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
-    ir.asm_list.emplace_back(adr_ctr, word, file, s->line);
-  }
+  // The same rule as for instruction operands; a width of 0 admits only 0.
+  if (!fits_in_bits(v, w))
+    post_error("Expression value " + num2hexstr(v) + " of argument 1 cannot be represented with " + num2str(w) + " bits.",
+               file, s->line);
+  if (second_pass) ir.asm_list.emplace_back(adr_ctr, low_bits(v, w), file, s->line);
   advance_adr_ctr(file, s->line, true);
 }
 
@@ -210,6 +211,12 @@ void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass
   if (args.size() > 1) {
     bool valid;
     k = expression_walker(args[1], valid, file, s->line, 1, false, second_pass, !second_pass);
+    // As with .org: a count that pass 1 cannot know would move every later
+    // label between the passes, so it must be known there and places nothing.
+    if (!second_pass && !valid) {
+      post_error("Second expression of string directive cannot be devaluated during first assembling pass.", file, s->line);
+      return;
+    }
     if (second_pass && !valid)
       post_error("Second expression of string directive cannot be devaluated during second assembling pass.", file, s->line);
   }
@@ -218,15 +225,11 @@ void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass
     return;
   }
   std::string const& text = args[0]->data;
-  size_t const n = text.size() + 1;  // with the zero terminator
+  size_t const words = text.size() / k + 1;  // the zero terminator included
+  if (second_pass) str_words[ir.asm_list.size()] = words;
   bool reported = false;
-  for (size_t i = 0; i < n; i += k) {
-    if (second_pass) {
-      unsigned int word = 0;
-      for (size_t j = 0; j < k && i + j < text.size(); ++j)
-        word |= (unsigned int)(unsigned char)text[i + j] << (8 * j);
-      ir.asm_list.emplace_back(adr_ctr, word, file, s->line);
-    }
+  for (size_t i = 0; i < words; ++i) {
+    if (second_pass) ir.asm_list.emplace_back(adr_ctr, str_word(text, k, i), file, s->line);
     // Each string reports an address overflow once, however many words run over.
     bool over = adr_wrapped || adr_ctr > max_addr;
     advance_adr_ctr(file, s->line, over && !reported);

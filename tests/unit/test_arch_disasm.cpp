@@ -26,6 +26,11 @@ TEST(Disasm, Zqs24_1) {
   EXPECT_EQ(dis("zqs24-1", 0xB0C001FF), "ARD R0, ZERO, 0x1FF");
   EXPECT_EQ(dis("zqs24-1", 0x1CFFFFFF), "MOVL TBU_TS0, 0xFFFFFF");
   EXPECT_EQ(dis("zqs24-1", 0xF9A0ABCD), "WURM ACB, CTRG, 0xABCD");
+  EXPECT_EQ(dis("zqs24-1", 0xB00001FF), "ARD R0, R0, 0x1FF");
+  EXPECT_EQ(dis("zqs24-1", 0xBCC00000), "ARD ZERO, ZERO, 0x0");
+  EXPECT_EQ(dis("zqs24-1", 0x1FFFFFFF), "MOVL MHB, 0xFFFFFF");
+  EXPECT_EQ(dis("zqs24-1", 0xFF70FFFF), "WURM MHB, R7, 0xFFFF");
+  EXPECT_EQ(dis("zqs24-1", 0xF0000000), "WURM R0, R0, 0x0");
   // Bits outside every field are ignored.
   EXPECT_EQ(dis("zqs24-1", 0xA5000003), "MOV R5, R0");
 }
@@ -35,6 +40,8 @@ TEST(Disasm, Zqs24_1Rejections) {
   EXPECT_EQ(dis("zqs24-1", 0xD0030000), "! Invalid instruction code 0xD0030000. Bad bit slice 16 to 19.");
   EXPECT_EQ(dis("zqs24-1", 0xB9000000),
             "! Invalid instruction code 0xB9000000. Argument 1 of instruction ARD is not of type AREG");
+  EXPECT_EQ(dis("zqs24-1", 0xB0900000),
+            "! Invalid instruction code 0xB0900000. Argument 2 of instruction ARD is not of type AREG");
   EXPECT_EQ(dis("zqs24-1", 0xB0F40000),
             "! Invalid instruction code 0xB0F40000. Argument 2 of instruction ARDI is not of type AREG");
   EXPECT_EQ(dis("zqs24-1", 0xB0010018),
