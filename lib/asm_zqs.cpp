@@ -80,6 +80,9 @@ static void clean_up(asm_passes& p, bool in_dump) {
 }
 
 int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
+  // A run of its own, as in a new process: messages of an earlier call in the
+  // same host would otherwise count as this run's errors.
+  asm_module::clear_msg_list();
   bool in_dump = false;
   try {
     run(p, argc, argv, in_dump, out);

@@ -146,8 +146,6 @@ int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
       prog->report = NULL_ARGUMENT;
     } else {
       asm_api_lock lock(asm_api_mutex());
-      // A run of its own, as in a new process: earlier messages would count as its errors.
-      asm_module::clear_msg_list();
       asm_passes p;
       p.write_image = false;
       status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog->report);

@@ -139,6 +139,17 @@ std::vector<std::pair<uint32_t, uint32_t>> mif_words(std::string const& text) {
   return v;
 }
 
+// A host that called the library before must get a clean run: the messages of a
+// failed line stay in the list until the next call, and must not count there.
+TEST_F(CFiles, RunAfterAFailedLineReportsOnlyItsOwnMessages) {
+  write("ok.zqs", "nop\n");
+  EXPECT_FALSE(single_test::assemble_error("zqs24-1", "foo").empty());
+  char const* argv[] = {"asm-zqs", "-o", "ok.c", "ok.zqs"};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(asm_zqs_main(4, argv), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
 TEST_F(CFiles, WordsAreThoseOfTheMemoryImage) {
   write("io.inc", ".define IO_OUT 0x100\n.define IO_IN 0x104\n");
   write("prog.zqs",
