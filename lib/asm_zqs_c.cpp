@@ -87,6 +87,29 @@ void take_image(image_type const& img, zqs_program& prog) {
   sort_labels(prog);
 }
 
+// Hands out a new program filled by fill (which returns the status). Whatever
+// goes wrong on the way, the caller gets a program holding the report.
+template <typename F>
+int new_program(zqs_program** out, F fill) {
+  if (out) *out = nullptr;
+  zqs_program* prog = nullptr;
+  int status = 1;
+  try {
+    prog = new zqs_program;
+    status = fill(*prog);
+  } catch (...) {
+    status = 1;
+    if (prog) {
+      prog->words.clear();
+      prog->labels.clear();
+      prog->report = INTERNAL_ERROR;
+    }
+  }
+  if (out) *out = prog;
+  else delete prog;
+  return status;
+}
+
 }  // namespace
 
 extern "C" {
@@ -131,11 +154,7 @@ const char* zqs_architecture(size_t index) {
 }
 
 int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
-  if (out) *out = nullptr;
-  zqs_program* prog = nullptr;
-  int status = 1;
-  try {
-    prog = new zqs_program;
+  return new_program(out, [&](zqs_program& prog) {
     std::vector<char const*> argv{"asm-zqs"};
     bool null_arg = argc > 0 && !args;
     for (int i = 0; i < argc && args; ++i) {
@@ -143,58 +162,36 @@ int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
       argv.push_back(args[i]);
     }
     if (null_arg) {
-      prog->report = NULL_ARGUMENT;
-    } else {
-      asm_api_lock lock(asm_api_mutex());
-      asm_passes p;
-      p.write_image = false;
-      status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog->report);
-      if (status == 0) take_result(p, *prog);
+      prog.report = NULL_ARGUMENT;
+      return 1;
     }
-  } catch (...) {
-    status = 1;
-    if (prog) {
-      prog->words.clear();
-      prog->labels.clear();
-      prog->report = INTERNAL_ERROR;
-    }
-  }
-  if (out) *out = prog;
-  else delete prog;
-  return status;
+    asm_api_lock lock(asm_api_mutex());
+    asm_passes p;
+    p.write_image = false;
+    int status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog.report);
+    if (status == 0) take_result(p, prog);
+    return status;
+  });
 }
 
 int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_program** out) {
-  if (out) *out = nullptr;
-  zqs_program* prog = nullptr;
-  int status = 1;
-  try {
-    prog = new zqs_program;
+  return new_program(out, [&](zqs_program& prog) {
     if (!image) {
-      prog->report = NULL_ARGUMENT;
-    } else {
-      image_read_options opt;
-      opt.arch = arch ? arch : "";
-      opt.def_file = defs ? defs : "";
-      asm_api_lock lock(asm_api_mutex());
-      try {
-        take_image(read_image(image, opt), *prog);
-        status = 0;
-      } catch (image_error const& e) {
-        prog->report = std::string(e.what()) + "\n";
-      }
+      prog.report = NULL_ARGUMENT;
+      return 1;
     }
-  } catch (...) {
-    status = 1;
-    if (prog) {
-      prog->words.clear();
-      prog->labels.clear();
-      prog->report = INTERNAL_ERROR;
+    image_read_options opt;
+    opt.arch = arch ? arch : "";
+    opt.def_file = defs ? defs : "";
+    asm_api_lock lock(asm_api_mutex());
+    try {
+      take_image(read_image(image, opt), prog);
+      return 0;
+    } catch (image_error const& e) {
+      prog.report = std::string(e.what()) + "\n";
+      return 1;
     }
-  }
-  if (out) *out = prog;
-  else delete prog;
-  return status;
+  });
 }
 
 size_t zqs_program_word_count(const zqs_program* p) { return p ? p->words.size() : 0; }
