@@ -42,7 +42,7 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${LIBDIR}/libasm_zqs.a ${INCLUDEDIR}/asm_zqs.h
-          ${INCLUDEDIR}/asm_image.h ${INCLUDEDIR}/asm_dis.h share/man/man1/asm-zqs.1
+          share/man/man1/asm-zqs.1
           ${INCLUDEDIR}/asm_zqs_c.h ${INCLUDEDIR}/asm_zqs_api.h
           ${LIBDIR}/libasm_zqs.so ${LIBDIR}/libasm_zqs.so.0 ${LIBDIR}/pkgconfig/asm_zqs_shared.pc
           ${LIBDIR}/cmake/asm_zqs/asm_zqsConfig.cmake
