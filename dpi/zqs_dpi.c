@@ -153,84 +153,13 @@ const char* zqs_dpi_register_name(const char* arch, unsigned int address) {
   return register_result;
 }
 
-/* The first label (in address order, then name) at an address, or NULL. */
-static const char* label_at(zqs_program* p, uint32_t address) {
-  size_t lo = 0, hi = zqs_program_label_count(p);
-  while (lo < hi) {
-    size_t mid = lo + (hi - lo) / 2;
-    const char* name = NULL;
-    uint32_t a = 0;
-    zqs_program_label(p, mid, &name, &a);
-    if (a < address) lo = mid + 1;
-    else hi = mid;
-  }
-  if (lo < zqs_program_label_count(p)) {
-    const char* name = NULL;
-    uint32_t a = 0;
-    zqs_program_label(p, lo, &name, &a);
-    if (a == address) return name;
-  }
-  return NULL;
-}
-
-/* Whether the numeric operand text[start, end) of an instruction holds an
- * address (a field that keeps the value shifted right by 2): the text with
- * that operand one higher then draws the assembler's alignment error. */
-static int is_address_operand(const char* arch, const char* text, size_t start, size_t end,
-                              uint32_t value) {
-  char probe[ZQS_DPI_TEXT_SIZE], msg[ZQS_DPI_TEXT_SIZE];
-  uint32_t w = 0;
-  int n = snprintf(probe, sizeof probe, "%.*s0x%lX%s", (int)start, text,
-                   (unsigned long)value + 1, text + end);
-  if (n < 0 || (size_t)n >= sizeof probe) return 0;
-  if (zqs_assemble_line(arch, probe, &w, msg, sizeof msg) == 0) return 0;
-  return strstr(msg, "must be an inter multiple of 4.") != NULL;
-}
-
-/* Whether assembling the text gives the word back (0x0ABCDEF0 reads as NOP,
- * which assembles to 0): a listing says so where it does not. */
-static int assembles_to(const char* arch, const char* text, uint32_t word) {
-  char msg[ZQS_DPI_TEXT_SIZE];
-  uint32_t w = 0;
-  return zqs_assemble_line(arch, text, &w, msg, sizeof msg) == 0 && w == word;
-}
-
-static const char NOTE[] = "  ; the text assembles to another word";
-
-static void append(char* buf, size_t* used, const char* src, size_t len) {
-  if (*used + len >= ZQS_DPI_TEXT_SIZE) len = ZQS_DPI_TEXT_SIZE - 1 - *used;
-  memcpy(buf + *used, src, len);
-  *used += len;
-  buf[*used] = '\0';
-}
-
 const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word) {
-  const char* text = zqs_dpi_disassemble(arch, word);
-  size_t pos, copied = 0, used = 0, len = strlen(text);
-  if (len == 0) return text;
-  /* A listing drops the blank after a mnemonic without operands. */
-  while (len > 0 && text[len - 1] == ' ') len--;
-  listing_result[0] = '\0';
-  /* Operands follow the mnemonic's blank, separated by ", ". */
-  pos = strcspn(text, " ");
-  while (text[pos] != '\0') {
-    size_t start = pos + (text[pos] == ',' ? 2 : 1);
-    size_t end = start + strcspn(text + start, ",");
-    if (strncmp(text + start, "0x", 2) == 0) {
-      char* tail = NULL;
-      unsigned long value = strtoul(text + start, &tail, 16);
-      const char* name = image == NULL ? NULL : label_at(program(image), (uint32_t)value);
-      if (tail == text + end && name != NULL &&
-          is_address_operand(arch, text, start, end, (uint32_t)value)) {
-        append(listing_result, &used, text + copied, start - copied);
-        append(listing_result, &used, name, strlen(name));
-        copied = end;
-      }
-    }
-    pos = end;
+  /* A word that is no instruction: "", with the reason in zqs_dpi_error(). */
+  if (zqs_dpi_disassemble(arch, word)[0] == '\0') return "";
+  if (zqs_listing_text(arch, word, program(image), listing_result, sizeof listing_result) != 0) {
+    set_error(listing_result);
+    return "";
   }
-  append(listing_result, &used, text + copied, len - copied);
-  if (!assembles_to(arch, text, word)) append(listing_result, &used, NOTE, strlen(NOTE));
   return listing_result;
 }
 

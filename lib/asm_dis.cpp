@@ -60,16 +60,15 @@ bool encode_number(arg_type const& a, string const& text, unsigned int& slot) {
 }
 
 // Labels usable in operands: the first name of each address.
-std::unordered_map<unsigned int, string const*> label_names(image_type const& img) {
-  std::unordered_map<unsigned int, string const*> names;
+dis_names_type label_names(image_type const& img) {
+  dis_names_type names;
   for (image_label_type const& l : img.labels) names.emplace(l.address, &l.name);
   return names;
 }
 
 // The instruction text with an address operand equal to a label's address
 // replaced by the label's name.
-void append_instr(string& out, dis_word_type const& d,
-                  std::unordered_map<unsigned int, string const*> const& names) {
+void append_instr(string& out, dis_word_type const& d, dis_names_type const& names) {
   if (names.empty()) {
     out += d.text;
     return;
@@ -143,6 +142,33 @@ dis_word_type dis_decode(arch_type& arch, unsigned int code) {
   return d;
 }
 
+// dis_decode, with the reason of the single-word disassembler for a word
+// wider than the architecture's instructions.
+static dis_word_type decode_checked(arch_type& arch, unsigned int code) {
+  if (arch.instr_width > 31 || (code >> arch.instr_width) == 0) return dis_decode(arch, code);
+  dis_word_type d;
+  try {
+    d.text = disassemble_word(arch, code);
+  } catch (string const& reason) {
+    d.text = reason;
+  }
+  return d;
+}
+
+string dis_listing_text(arch_type& arch, unsigned int code, dis_names_type const& names) {
+  string out;
+  dis_word_type d = decode_checked(arch, code);
+  if (d.valid) {
+    append_instr(out, d, names);
+    if (!d.reencodes) out += "  ; the text assembles to another word";
+  } else {
+    out += ".var ";
+    append_hex8(out, code);
+    out += "  ; " + d.text;
+  }
+  return out;
+}
+
 string dis_listing(image_type const& img) {
   arch_type& arch = asm_arch::arch_map.at(img.arch_name);
   auto names = label_names(img);
@@ -167,15 +193,7 @@ string dis_listing(image_type const& img) {
     out += "  ";
     append_hex8(out, w.code);
     out += "  ";
-    dis_word_type d = dis_decode(arch, w.code);
-    if (d.valid) {
-      append_instr(out, d, names);
-      if (!d.reencodes) out += "  ; the text assembles to another word";
-    } else {
-      out += ".var ";
-      append_hex8(out, w.code);
-      out += "  ; " + d.text;
-    }
+    out += dis_listing_text(arch, w.code, names);
     out += "\n";
   }
   labels_to(0xFFFFFFFFull, false);
@@ -241,10 +259,7 @@ string dis_source(image_type const& img) {
 }
 
 string dis_words(string const& arch_name, vector<unsigned int> const& words) {
-  asm_arch registry;  // fills the registry on first use
-  (void)registry;
-  auto a = asm_arch::arch_map.find(arch_name);
-  if (a == asm_arch::arch_map.end()) throw "unknown architecture '" + arch_name + "'.";
+  arch_type& arch = find_arch(arch_name);
   string out;
   for (size_t i = 0; i < words.size(); ++i) {
     unsigned int code = words[i];
@@ -252,16 +267,7 @@ string dis_words(string const& arch_name, vector<unsigned int> const& words) {
     out += "  ";
     append_hex8(out, code);
     out += "  ";
-    dis_word_type d;
-    if (a->second.instr_width < 32 && (code >> a->second.instr_width)) {
-      try {
-        disassemble_single_instr(arch_name, code);  // gives the width message
-      } catch (string const& reason) {
-        d.text = reason;
-      }
-    } else {
-      d = dis_decode(a->second, code);
-    }
+    dis_word_type d = decode_checked(arch, code);
     if (d.valid) out += d.text;
     else out += ".var " + hex8(code) + "  ; " + d.text;
     out += "\n";

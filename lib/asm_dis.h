@@ -5,6 +5,7 @@
 #define ASM_DIS_H
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "asm_image.h"
@@ -22,6 +23,22 @@ struct dis_word_type {
 };
 
 dis_word_type dis_decode(arch_type& arch, unsigned int code);
+
+// The registered architecture of that name (the registry filled on first
+// use); throws "ASM-ZQS architecture \"NAME\" is not available.".
+arch_type& find_arch(std::string const& arch);
+// The disassembler's text of one word, or a thrown std::string with the
+// reason (also for bits above the architecture's instruction width). The
+// single-instruction function is this under the library lock.
+std::string disassemble_word(arch_type& arch, unsigned int code);
+
+// Label names usable in address operands: the first name of each address.
+using dis_names_type = std::unordered_map<unsigned int, std::string const*>;
+
+// What a listing shows after a word's address and value: the text with its
+// address operands named by `names`, and a note where the text assembles to
+// another word; ".var 0x........  ; reason" for a word that is no instruction.
+std::string dis_listing_text(arch_type& arch, unsigned int code, dis_names_type const& names);
 
 // True when the instruction `mnemonic` with these operand texts assembles in
 // `arch` to exactly `code`: the checks of the encoder, then the templates.

@@ -20,6 +20,7 @@
 #include <unistd.h>
 #endif
 
+#include "asm_dis.h"
 #include "asm_lock.h"
 #include "asm_passes.h"
 
@@ -89,6 +90,8 @@ class temp_file_guard {
   std::string name_;
 };
 
+}  // namespace
+
 // The registered architecture of that name, without adding one. The registry
 // is filled on the first miss only: host tools call these functions millions
 // of times, and a pass driver per call would cost more than the work itself.
@@ -103,7 +106,12 @@ arch_type& find_arch(std::string const& arch) {
   return it->second;
 }
 
-}  // namespace
+std::string disassemble_word(arch_type& a, unsigned int code) {
+  if (a.instr_width <= 31 && (code >> a.instr_width) != 0)
+    throw "Invalid instruction code " + num2hexstr(code) + ". Bits " + num2str(a.instr_width) +
+        " to 31 must be zero for this architecture.";
+  return a.disasm_tree_walker(a.disasm_tree, code);
+}
 
 unsigned int assemble_single_instr(std::string arch, std::string line) {
   asm_api_lock lock(asm_api_mutex());
@@ -147,11 +155,7 @@ unsigned int assemble_single_instr(std::string arch, std::string line) {
 
 std::string disassemble_single_instr(std::string arch, unsigned int code) {
   asm_api_lock lock(asm_api_mutex());
-  arch_type& a = find_arch(arch);
-  if (a.instr_width <= 31 && (code >> a.instr_width) != 0)
-    throw "Invalid instruction code " + num2hexstr(code) + ". Bits " + num2str(a.instr_width) +
-        " to 31 must be zero for this architecture.";
-  return a.disasm_tree_walker(a.disasm_tree, code);
+  return disassemble_word(find_arch(arch), code);
 }
 
 std::string get_reg_map_symbol(std::string arch, unsigned int address) {

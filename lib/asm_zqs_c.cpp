@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "asm_dis.h"
 #include "asm_image.h"
 #include "asm_lock.h"
 #include "asm_passes.h"
@@ -135,6 +136,18 @@ int zqs_register_name(const char* arch, uint32_t address, char* name, size_t nam
   return text_call(name, name_size, [&] {
     if (!arch) throw std::string(NULL_ARGUMENT);
     return get_reg_map_symbol(arch, address);
+  });
+}
+
+int zqs_listing_text(const char* arch, uint32_t word, const zqs_program* labels, char* text,
+                     size_t text_size) {
+  return text_call(text, text_size, [&] {
+    if (!arch) throw std::string(NULL_ARGUMENT);
+    dis_names_type names;
+    if (labels)
+      for (zqs_program::label_type const& l : labels->labels) names.emplace(l.address, &l.name);
+    asm_api_lock lock(asm_api_mutex());
+    return dis_listing_text(find_arch(arch), word, names);
   });
 }
 

@@ -76,6 +76,16 @@ ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** n
 /* The report of the run; "" for NULL. */
 ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);
 
+/* What dis-zqs lists for a word after its address and value: the assembler
+ * text (no trailing blank) with each address operand (jumps, calls, memory
+ * addresses) that equals the address of a label of `labels` written as the
+ * first such label's name (labels may be NULL: none), followed by
+ * "  ; the text assembles to another word" where assembling the text would not
+ * give the word back; ".var 0x........  ; REASON" for a word that is no
+ * instruction. Fails only for an unknown architecture or a NULL arch. */
+ASM_ZQS_API int zqs_listing_text(const char* arch, uint32_t word, const zqs_program* labels,
+                                 char* text, size_t text_size);
+
 /* Frees the program and everything it handed out; does nothing for NULL. */
 ASM_ZQS_API void zqs_program_free(zqs_program* p);
 

@@ -21,12 +21,13 @@ import ctypes
 import operator
 import os
 import re
+import weakref
 from dataclasses import dataclass, field
 from typing import Dict, Iterable, List, NamedTuple, Optional, Sequence, Tuple, Union
 
 from . import _lib
 
-__all__ = ["ARCHITECTURES", "AssemblyError", "Message", "Program", "assemble",
+__all__ = ["ARCHITECTURES", "AssemblyError", "Message", "Program", "assemble", "listing_text",
            "assemble_file", "disassemble", "parse_report", "read_image", "register_name"]
 
 PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
@@ -201,6 +202,21 @@ def disassemble(word: int, arch: str = DEFAULT_ARCH) -> str:
     return text
 
 
+def listing_text(word: int, arch: str = DEFAULT_ARCH, labels: Optional[Program] = None) -> str:
+    """What dis-zqs lists for a word after its address and value: the text (no trailing
+    blank) with address operands (jumps, calls, memory addresses) that equal a label of
+    `labels` (a Program from read_image or assemble_file) written as its name, a note where
+    the text assembles to another word, and ".var 0x........  ; REASON" for a word that is
+    no instruction."""
+    c_arch, w = _arch(arch), _u32(word, "word")
+    handle = getattr(labels, "_handle", None)
+    rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_listing_text(c_arch, w, handle,
+                                                                        buf, n))
+    if rc != 0:
+        raise _fail(arch, text)
+    return text
+
+
 def register_name(address: int, arch: str = DEFAULT_ARCH) -> str:
     """The name (lower case) of the register at a register address."""
     c_arch, a = _arch(arch), _u32(address, "address")
@@ -239,9 +255,14 @@ def _run(call, arch: str, given_arch: Optional[str]) -> Program:
         if rc != 0:
             report = _decode(_lib_handle.zqs_program_report(handle)) if handle else ""
             raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
-        return _program(handle, arch)
-    finally:
+        prog = _program(handle, arch)
+    except BaseException:
         _lib_handle.zqs_program_free(handle)
+        raise
+    # The library's copy of the labels serves listing_text; it goes with the Program.
+    prog._handle = handle
+    weakref.finalize(prog, _lib_handle.zqs_program_free, handle)
+    return prog
 
 
 _CMDLINE_ARCH = re.compile(rb"^[ \t]*\.cmdline\b([^;#\r\n]*)", re.IGNORECASE | re.MULTILINE)

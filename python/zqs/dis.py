@@ -15,61 +15,15 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Dict, Iterator, List, Optional, Tuple
+from typing import Iterator, List, Optional
 
-from . import AssemblyError, Program, assemble, disassemble, read_image
+from . import AssemblyError, Program, listing_text, read_image
 
 __all__ = ["listing", "main"]
 
 
 def _hex8(value: int) -> str:
     return "0x%08X" % value
-
-
-class _AddressOperands:
-    """Tells which numeric operands of an instruction are addresses: fields that keep the
-    value shifted right by 2. The assembler knows; asked once per mnemonic and operand, by
-    assembling the text with that operand one higher, which draws its alignment error."""
-
-    def __init__(self, arch: str) -> None:
-        self.arch = arch
-        self.known: Dict[Tuple[str, int], bool] = {}
-
-    def __call__(self, mnemonic: str, operands: List[str], index: int) -> bool:
-        key = (mnemonic, index)
-        if key not in self.known:
-            probe = list(operands)
-            probe[index] = hex(int(operands[index], 16) + 1)
-            try:
-                assemble(mnemonic + " " + ", ".join(probe), self.arch)
-                self.known[key] = False
-            except AssemblyError as e:
-                self.known[key] = "must be an inter multiple of 4." in str(e)
-        return self.known[key]
-
-
-def _with_labels(text: str, names: Dict[int, str], is_address: _AddressOperands) -> str:
-    mnemonic, _, rest = text.partition(" ")
-    if not rest:
-        return text
-    original = rest.split(", ")
-    operands = list(original)
-    changed = False
-    for i, op in enumerate(original):
-        if op.startswith("0x"):
-            value = int(op, 16)
-            if value in names and is_address(mnemonic, original, i):
-                operands[i] = names[value]
-                changed = True
-    return mnemonic + " " + ", ".join(operands) if changed else text
-
-
-def _assembles_to(text: str, word: int, arch: str) -> bool:
-    """Whether the text gives the word back (0x0ABCDEF0 reads as NOP, which is 0)."""
-    try:
-        return assemble(text, arch) == word
-    except AssemblyError:
-        return False
 
 
 def _label_line(name: str, address: int, at_word: bool) -> str:
@@ -79,10 +33,6 @@ def _label_line(name: str, address: int, at_word: bool) -> str:
 def listing(program: Program) -> Iterator[str]:
     """The lines of the listing of a read image (without line ends)."""
     labels = sorted(program.labels.items(), key=lambda item: item[1])  # stable: file order
-    first_name: Dict[int, str] = {}
-    for name, address in labels:
-        first_name.setdefault(address, name)
-    is_address = _AddressOperands(program.arch)
     next_label = 0
     last: Optional[int] = None
     for address, word in program.words.items():
@@ -95,14 +45,7 @@ def listing(program: Program) -> Iterator[str]:
             name, at = labels[next_label]
             yield _label_line(name, at, at == address)
             next_label += 1
-        try:
-            raw = disassemble(word, program.arch)
-        except AssemblyError as e:
-            text = ".var %s  ; %s" % (_hex8(word), e)
-        else:
-            text = _with_labels(raw.rstrip(" "), first_name, is_address)
-            if not _assembles_to(raw, word, program.arch):
-                text += "  ; the text assembles to another word"
+        text = listing_text(word, program.arch, program)
         yield "%s  %s  %s" % (_hex8(address), _hex8(word), text)
     for name, at in labels[next_label:]:
         yield _label_line(name, at, False)

@@ -139,6 +139,31 @@ std::vector<std::pair<uint32_t, uint32_t>> mif_words(std::string const& text) {
   return v;
 }
 
+// The listing text names address operands by the program's labels (as first
+// written), and says where a word is no instruction or does not come back.
+TEST_F(CFiles, ListingTextOfWords) {
+  write("l.zqs", "Start: nop\n jmp Start\n movl r0, 0\n");
+  char const* argv[] = {"l.zqs"};
+  zqs_program* p = nullptr;
+  ASSERT_EQ(zqs_assemble_file(1, argv, &p), 0);
+  char text[200];
+  struct { char const* arch; uint32_t word; zqs_program* labels; int rc; char const* want; } cases[] = {
+      {"zqs24-1", 0xE0000000, p, 0, "JMP Start"},
+      {"zqs24-1", 0xE0000000, nullptr, 0, "JMP 0x0"},
+      {"zqs24-1", 0x10000000, p, 0, "MOVL R0, 0x0"},  // a number, not an address
+      {"zqs24-1", 0x0ABCDEF0, p, 0, "NOP  ; the text assembles to another word"},
+      {"zqs24-1", 0xA0090000, p, 0, ".var 0xA0090000  ; Invalid instruction code 0xA0090000. Bad bit slice 16 to 19."},
+      {"zqs16-1", 0x02000000, nullptr, 0,
+       ".var 0x02000000  ; Invalid instruction code 0x2000000. Bits 25 to 31 must be zero for this architecture."},
+      {"zqs99", 0, p, 1, "ASM-ZQS architecture \"zqs99\" is not available."},
+  };
+  for (auto const& c : cases) {
+    EXPECT_EQ(zqs_listing_text(c.arch, c.word, c.labels, text, sizeof text), c.rc) << c.want;
+    EXPECT_STREQ(text, c.want);
+  }
+  zqs_program_free(p);
+}
+
 // A host that called the library before must get a clean run: the messages of a
 // failed line stay in the list until the next call, and must not count there.
 TEST_F(CFiles, RunAfterAFailedLineReportsOnlyItsOwnMessages) {
