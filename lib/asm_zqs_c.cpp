@@ -79,13 +79,14 @@ void take_result(asm_passes& p, zqs_program& prog) {
   sort_labels(prog);
 }
 
-// The words and labels of an image: no source file, line 0.
+// The words and labels of an image: no source file, line 0. Labels keep the
+// reader's order (by address, then as the definitions file lists them), the
+// order in which dis-zqs lists them and picks the name of an address.
 void take_image(image_type const& img, zqs_program& prog) {
   char const* none = prog.files.insert("").first->c_str();
   prog.words.reserve(img.words.size());
   for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
   for (image_label_type const& l : img.labels) prog.labels.push_back({l.name, l.address});
-  sort_labels(prog);
 }
 
 // Hands out a new program filled by fill (which returns the status). Whatever

@@ -68,7 +68,8 @@ ASM_ZQS_API size_t zqs_program_word_count(const zqs_program* p);
 ASM_ZQS_API int zqs_program_word(const zqs_program* p, size_t i, uint32_t* address,
                                  uint32_t* word, const char** file, unsigned int* line);
 
-/* Labels in address order, then name, each named as first written. */
+/* Labels in address order, then name, each named as first written (an
+ * image's: in address order, then as its definitions file lists them). */
 ASM_ZQS_API size_t zqs_program_label_count(const zqs_program* p);
 ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** name,
                                   uint32_t* address);

@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 
+#include "asm_dis.h"
 #include "asm_objects.h"
 #include "asm_zqs_c.h"
 #include "test_single_support.h"
@@ -161,6 +162,35 @@ TEST_F(CFiles, ListingTextOfWords) {
     EXPECT_EQ(zqs_listing_text(c.arch, c.word, c.labels, text, sizeof text), c.rc) << c.want;
     EXPECT_STREQ(text, c.want);
   }
+  zqs_program_free(p);
+}
+
+// Labels of a hand-written definitions file, two at one address out of name
+// order: the C interface keeps the file's order, so it names the address as
+// dis-zqs does.
+TEST_F(CFiles, ImageLabelsKeepTheOrderOfTheDefinitionsFile) {
+  write("p.zqs", "zz:\naa: nop\n jmp zz\n");
+  char const* argv[] = {"asm-zqs", "-ofmt", "ifs", "-odef", "p.def", "-o", "p.ifs", "p.zqs"};
+  ASSERT_EQ(asm_zqs_main(8, argv), 0);
+  std::string defs = read("p.def");
+  size_t aa = defs.find("AEI ASSIGN LABEL_ZQS0_MEM_AA"), zz = defs.find("AEI ASSIGN LABEL_ZQS0_MEM_ZZ");
+  ASSERT_TRUE(aa != std::string::npos && zz > aa);
+  std::string aa_line = defs.substr(aa, zz - aa);
+  defs.erase(aa, zz - aa);
+  defs.insert(defs.find('\n', aa) + 1, aa_line);
+  write("p.def", defs.c_str());
+
+  zqs_program* p = nullptr;
+  ASSERT_EQ(zqs_read_image("p.ifs", "p.def", "zqs24-1", &p), 0) << zqs_program_report(p);
+  char const* name = nullptr;
+  ASSERT_EQ(zqs_program_label(p, 0, &name, nullptr), 0);
+  EXPECT_STREQ(name, "ZZ");
+  char text[64];
+  ASSERT_EQ(zqs_listing_text("zqs24-1", 0xE0000000, p, text, sizeof text), 0);
+  EXPECT_STREQ(text, "JMP ZZ");
+  image_read_options opt;
+  opt.def_file = "p.def";
+  EXPECT_NE(dis_listing(read_image("p.ifs", opt)).find("JMP ZZ"), std::string::npos);
   zqs_program_free(p);
 }
 
