@@ -40,8 +40,8 @@ void asm_module::clear_msg_list() {
   for (unsigned int& c : msg_ctr) c = 0;
 }
 
-asm_expr::asm_expr(std::string opcode, asm_expr* left, asm_expr* right)
-    : opcode(std::move(opcode)), left(left), right(right) {}
+asm_expr::asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right)
+    : opcode(opcode), left(left), right(right) {}
 
 unsigned int asm_expr::parse_num() { return parse_number(data); }
 

@@ -7,6 +7,7 @@
 #include <memory_resource>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class asm_module {
@@ -45,12 +46,14 @@ class asm_ast_object : public asm_object {
 
 class asm_expr : public asm_ast_object {
  public:
-  std::string opcode;
+  // One of the fixed operator and leaf names ("num", "ident", "add", ...):
+  // a view of a string literal, so it must never be given a temporary string.
+  std::string_view opcode;
   std::string data;
   asm_expr* left;
   asm_expr* right;
 
-  asm_expr(std::string opcode, asm_expr* left, asm_expr* right);
+  asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right);
   unsigned int parse_num();
   std::string to_string() override;
 };

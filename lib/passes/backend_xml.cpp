@@ -71,7 +71,7 @@ void asm_passes::xml_dump_expr_walker(FILE* out, asm_expr* expr, std::string con
       fputs("</expr>" ASM_EOL, out);
       continue;
     }
-    fprintf(out, "<expr opcode=\"%s\" data=\"%s\">" ASM_EOL, xml_attr(fr.e->opcode).c_str(),
+    fprintf(out, "<expr opcode=\"%s\" data=\"%s\">" ASM_EOL, xml_attr(std::string(fr.e->opcode)).c_str(),
             escape_data(fr.e->data).c_str());
     todo.push_back(frame{fr.e, fr.depth, true});
     if (fr.e->right) todo.push_back(frame{fr.e->right, fr.depth + 1, false});
