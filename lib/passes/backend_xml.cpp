@@ -132,7 +132,7 @@ void asm_passes::run_xml_dump_pass() {
   fputs("    <asm_list>" ASM_EOL, f);
   for (asm_record const& r : ir.asm_list)
     fprintf(f, "        <asm_record address=\"0x%08X\" code=\"0x%08X\" file=\"%s\" line=\"%u\"/>" ASM_EOL,
-            r.address, r.code, xml_attr(r.file).c_str(), r.line);
+            r.address, r.code, xml_attr(std::string(r.file)).c_str(), r.line);
   fputs("    </asm_list>" ASM_EOL, f);
 
   static char const* const sym_kinds[] = {"STO_VAR", "STO_REG", "STO_USER_REG", "STO_LABEL"};
