@@ -169,7 +169,7 @@ void asm_passes::org_stmt(asm_stmt* s, std::string const& file, bool second_pass
 }
 
 void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
-  std::vector<asm_expr*> const& args = *s->args;
+  asm_args const& args = *s->args;
   if (args.size() != 1 && args.size() != 2) {
     post_error("Variable directive requires 1 or 2 arguments.", file, s->line);
     return;
@@ -197,7 +197,7 @@ void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass
 }
 
 void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
-  std::vector<asm_expr*> const& args = *s->args;
+  asm_args const& args = *s->args;
   unsigned int const per_word_max = sel_arch().instr_width / 8;
   unsigned int k = 1;
   if (args.size() > 1) {
