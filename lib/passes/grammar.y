@@ -33,7 +33,8 @@ void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
  * built (lny.pool), or to the heap when there is none; the choice is the same
  * for the whole parse, so the release functions below can follow it too. */
 
-/* Argument vectors start with room for three: one block either way. */
+/* An instruction's argument vector starts with room for three: most need
+ * no more. A directive's gets exactly the room it needs. */
 asm_args* new_args() {
   return lny.pool ? lny.pool->make<asm_args>(lny.pool->resource()) : new asm_args;
 }
@@ -74,7 +75,9 @@ asm_stmt* cmdline_stmt(std::vector<std::string>* words) {
 }
 
 asm_stmt* stmt2(char const* opcode, asm_expr* a, asm_expr* b) {
-  asm_args* args = new_args(a);
+  asm_args* args = new_args();
+  args->reserve(b ? 2 : 1);
+  args->push_back(a);
   if (b) args->push_back(b);
   return new_stmt(opcode, args, nullptr);
 }
