@@ -1,8 +1,8 @@
 // The program representation.
 #include "asm_ir.h"
 
-asm_record::asm_record(unsigned int address, unsigned int code, std::string file, unsigned int line)
-    : address(address), code(code), file(std::move(file)), line(line) {}
+asm_record::asm_record(unsigned int address, unsigned int code, std::string_view file, unsigned int line)
+    : address(address), code(code), file(file), line(line) {}
 
 void code_span(std::vector<asm_record> const& list, unsigned int& first, unsigned long long& size) {
   first = list.empty() ? 0 : list.front().address;

@@ -4,6 +4,7 @@
 
 #include <list>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,9 +14,11 @@
 struct asm_record {
   unsigned int address;
   unsigned int code;
-  std::string file;
+  // The name of the source file (the asm_file's name: it lives as long as
+  // the program); a record per word need not copy it.
+  std::string_view file;
   unsigned int line;
-  asm_record(unsigned int address, unsigned int code, std::string file, unsigned int line);
+  asm_record(unsigned int address, unsigned int code, std::string_view file, unsigned int line);
 };
 
 // Address of the first word, and size in bytes from it to the end of the last

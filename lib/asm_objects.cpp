@@ -40,8 +40,8 @@ void asm_module::clear_msg_list() {
   for (unsigned int& c : msg_ctr) c = 0;
 }
 
-asm_expr::asm_expr(std::string opcode, asm_expr* left, asm_expr* right)
-    : opcode(std::move(opcode)), left(left), right(right) {}
+asm_expr::asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right)
+    : opcode(opcode), left(left), right(right) {}
 
 unsigned int asm_expr::parse_num() { return parse_number(data); }
 
@@ -50,11 +50,11 @@ std::string asm_expr::to_string() {
   return data;
 }
 
-asm_stmt::asm_stmt(std::string opcode, std::vector<asm_expr*>* args,
+asm_stmt::asm_stmt(std::string opcode, asm_args* args,
                    std::vector<std::string>* cmdline_args)
     : line(0),
       opcode(std::move(opcode)),
-      args(args ? args : new std::vector<asm_expr*>()),
+      args(args ? args : new asm_args()),
       cmdline_args(cmdline_args ? cmdline_args : new std::vector<std::string>()) {}
 
 asm_stmt::~asm_stmt() {
@@ -83,15 +83,13 @@ void asm_node_pool::discard(asm_expr* e) {
 }
 
 asm_pool_stmt::asm_pool_stmt(asm_node_pool& pool, std::string opcode,
-                             std::vector<asm_expr*>* args,
-                             std::vector<std::string>* cmdline_args)
-    : asm_stmt(std::move(opcode), args ? args : pool.make<std::vector<asm_expr*>>(),
+                             asm_args* args, std::vector<std::string>* cmdline_args)
+    : asm_stmt(std::move(opcode), args ? args : pool.make<asm_args>(pool.resource()),
                cmdline_args ? cmdline_args : pool.no_words()) {}
 
 asm_pool_stmt::~asm_pool_stmt() {
-  typedef std::vector<asm_expr*> expr_vector;
   typedef std::vector<std::string> word_vector;
-  args->~expr_vector();
+  args->~asm_args();
   // The shared empty vector has never held memory; a vector that has is this
   // statement's own.
   if (cmdline_args->capacity() != 0) cmdline_args->~word_vector();

@@ -7,6 +7,7 @@
 #include <memory_resource>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class asm_module {
@@ -45,24 +46,30 @@ class asm_ast_object : public asm_object {
 
 class asm_expr : public asm_ast_object {
  public:
-  std::string opcode;
+  // One of the fixed operator and leaf names ("num", "ident", "add", ...):
+  // a view of a string literal, so it must never be given a temporary string.
+  std::string_view opcode;
   std::string data;
   asm_expr* left;
   asm_expr* right;
 
-  asm_expr(std::string opcode, asm_expr* left, asm_expr* right);
+  asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right);
   unsigned int parse_num();
   std::string to_string() override;
 };
+
+// Arguments of a statement. Their memory comes from the node pool of the
+// program when the statement lives there, from the heap otherwise.
+typedef std::pmr::vector<asm_expr*> asm_args;
 
 class asm_stmt : public asm_ast_object {
  public:
   unsigned int line;
   std::string opcode;
-  std::vector<asm_expr*>* args;
+  asm_args* args;
   std::vector<std::string>* cmdline_args;
 
-  asm_stmt(std::string opcode, std::vector<asm_expr*>* args, std::vector<std::string>* cmdline_args);
+  asm_stmt(std::string opcode, asm_args* args, std::vector<std::string>* cmdline_args);
   ~asm_stmt() override;  // releases the two vectors, not the expressions in them
   std::string to_string() override;
 };
@@ -96,6 +103,8 @@ class asm_node_pool {
   // drops the mnemonic's leaf of every instruction: without the reuse, that
   // would be a lost node per instruction.
   void discard(asm_expr* e);
+  // Memory for the element arrays of the pool's vectors.
+  std::pmr::memory_resource* resource() { return &memory_; }
   // One empty word vector that every pooled statement other than .cmdline
   // points at (it is never written to); saves a vector per statement.
   std::vector<std::string>* no_words() { return &no_words_; }
@@ -118,10 +127,11 @@ class asm_pool_expr final : public asm_expr {
 
 class asm_pool_stmt final : public asm_stmt {
  public:
-  // A null args is replaced by an empty vector in the pool, a null
+  // A null args is replaced by an empty vector in the pool (args made
+  // elsewhere must use pool.resource() too), a null
   // cmdline_args by the pool's shared no_words(); non-null ones must come
   // from the same pool (asm_node_pool::make).
-  asm_pool_stmt(asm_node_pool& pool, std::string opcode, std::vector<asm_expr*>* args,
+  asm_pool_stmt(asm_node_pool& pool, std::string opcode, asm_args* args,
                 std::vector<std::string>* cmdline_args);
   ~asm_pool_stmt() override;  // destroys the vectors it owns in place
   static void operator delete(void*) {}

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 // Line end written into generated files.
 #ifdef _WIN32
@@ -29,7 +30,7 @@ std::string tolower(std::string s);
 // s == lit for a string literal lit: its length is known at compile time, so
 // no strlen and usually no library call (the passes compare opcodes a lot).
 template <size_t N>
-inline bool text_is(std::string const& s, char const (&lit)[N]) {
+inline bool text_is(std::string_view s, char const (&lit)[N]) {
   return s.size() == N - 1 && std::memcmp(s.data(), lit, N - 1) == 0;
 }
 

@@ -71,7 +71,7 @@ void take_result(asm_passes& p, zqs_program& prog) {
   prog.words.reserve(p.ir.asm_list.size());
   char const* last = nullptr;
   for (asm_record const& r : p.ir.asm_list) {
-    if (!last || r.file != last) last = prog.files.insert(r.file).first->c_str();
+    if (!last || r.file != last) last = prog.files.insert(std::string(r.file)).first->c_str();
     prog.words.push_back({r.address, r.code, last, r.line});
   }
   for (asm_passes::sym_entry const* e : p.sorted_symbols(true))

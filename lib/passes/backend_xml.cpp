@@ -71,7 +71,7 @@ void asm_passes::xml_dump_expr_walker(FILE* out, asm_expr* expr, std::string con
       fputs("</expr>" ASM_EOL, out);
       continue;
     }
-    fprintf(out, "<expr opcode=\"%s\" data=\"%s\">" ASM_EOL, xml_attr(fr.e->opcode).c_str(),
+    fprintf(out, "<expr opcode=\"%s\" data=\"%s\">" ASM_EOL, xml_attr(std::string(fr.e->opcode)).c_str(),
             escape_data(fr.e->data).c_str());
     todo.push_back(frame{fr.e, fr.depth, true});
     if (fr.e->right) todo.push_back(frame{fr.e->right, fr.depth + 1, false});
@@ -132,7 +132,7 @@ void asm_passes::run_xml_dump_pass() {
   fputs("    <asm_list>" ASM_EOL, f);
   for (asm_record const& r : ir.asm_list)
     fprintf(f, "        <asm_record address=\"0x%08X\" code=\"0x%08X\" file=\"%s\" line=\"%u\"/>" ASM_EOL,
-            r.address, r.code, xml_attr(r.file).c_str(), r.line);
+            r.address, r.code, xml_attr(std::string(r.file)).c_str(), r.line);
   fputs("    </asm_list>" ASM_EOL, f);
 
   static char const* const sym_kinds[] = {"STO_VAR", "STO_REG", "STO_USER_REG", "STO_LABEL"};

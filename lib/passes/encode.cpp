@@ -23,7 +23,7 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
   instr_type const* instr = find_instr(s, file);
   if (!instr || !check_arg_count(*instr, s, file)) return;
   std::vector<arg_type> const& tmpl = instr->arg_type_lst;
-  std::vector<asm_expr*> const& args = *s->args;
+  asm_args const& args = *s->args;
   std::vector<unsigned int> local;
   std::vector<unsigned int>& vals = pass ? pass->arg_vals : local;
   vals.assign(tmpl.size(), 0);

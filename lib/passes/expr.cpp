@@ -14,7 +14,7 @@ enum expr_op { OP_NUM, OP_IDENT, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD, OP_POW,
 
 // The opcode's operator; the names are told apart by length and letters
 // rather than by up to thirteen string comparisons per node.
-expr_op op_of(std::string const& opcode) {
+expr_op op_of(std::string_view opcode) {
   char const* o = opcode.data();
   switch (opcode.size()) {
     case 2:

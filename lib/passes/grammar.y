@@ -33,22 +33,21 @@ void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
  * built (lny.pool), or to the heap when there is none; the choice is the same
  * for the whole parse, so the release functions below can follow it too. */
 
-/* Argument vectors start with room for three: one heap block either way. */
-std::vector<asm_expr*>* new_args() {
-  std::vector<asm_expr*>* v = lny.pool ? lny.pool->make<std::vector<asm_expr*>>()
-                                       : new std::vector<asm_expr*>;
-  return v;
+/* An instruction's argument vector starts with room for three: most need
+ * no more. A directive's gets exactly the room it needs. */
+asm_args* new_args() {
+  return lny.pool ? lny.pool->make<asm_args>(lny.pool->resource()) : new asm_args;
 }
 
-std::vector<asm_expr*>* new_args(asm_expr* first) {
-  std::vector<asm_expr*>* v = new_args();
+asm_args* new_args(asm_expr* first) {
+  asm_args* v = new_args();
   v->reserve(3);
   v->push_back(first);
   return v;
 }
 
 /* Takes over args and the scanner's word vector (heap-allocated). */
-asm_stmt* new_stmt(std::string opcode, std::vector<asm_expr*>* args,
+asm_stmt* new_stmt(std::string opcode, asm_args* args,
                    std::vector<std::string>* words) {
   if (!lny.pool) return new asm_stmt(std::move(opcode), args, words);
   std::vector<std::string>* pooled = nullptr;
@@ -76,7 +75,9 @@ asm_stmt* cmdline_stmt(std::vector<std::string>* words) {
 }
 
 asm_stmt* stmt2(char const* opcode, asm_expr* a, asm_expr* b) {
-  std::vector<asm_expr*>* args = new_args(a);
+  asm_args* args = new_args();
+  args->reserve(b ? 2 : 1);
+  args->push_back(a);
   if (b) args->push_back(b);
   return new_stmt(opcode, args, nullptr);
 }
@@ -91,11 +92,10 @@ void free_stmt_list(std::vector<asm_stmt*>* list) {
   delete list;
 }
 
-void free_expr_vector(std::vector<asm_expr*>* v) {
-  typedef std::vector<asm_expr*> expr_vector;
+void free_expr_vector(asm_args* v) {
   if (!v) return;
   for (asm_expr* e : *v) delete_expr_tree(e);
-  if (lny.pool) v->~expr_vector();
+  if (lny.pool) v->~asm_args();
   else delete v;
 }
 
@@ -106,7 +106,7 @@ void free_expr_vector(std::vector<asm_expr*>* v) {
   asm_expr* expr;
   asm_stmt* stmt;
   std::vector<asm_stmt*>* stmts;
-  std::vector<asm_expr*>* exprs;
+  asm_args* exprs;
   std::vector<std::string>* words;
 }
 

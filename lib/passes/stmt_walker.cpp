@@ -51,20 +51,11 @@ void asm_passes::run_assemble_pass2() {
   pass_state state(*this, sel_arch());
   adr_ctr = 0;
   adr_wrapped = false;
-  std::unordered_map<std::string, sym_type> table(sel_arch().sym_map.begin(), sel_arch().sym_map.end());
-  table.reserve(table.size() + ir.sym_tab.size());
-  // The labels' entries move over as they are: no second copy of a big table.
-  for (auto it = ir.sym_tab.begin(); it != ir.sym_tab.end();) {
-    if (it->second.type != STO_LABEL) {
-      ++it;
-      continue;
-    }
-    auto next = std::next(it);
-    auto moved = table.insert(ir.sym_tab.extract(it));
-    if (!moved.inserted) moved.position->second = moved.node.mapped();
-    it = next;
-  }
-  ir.sym_tab.swap(table);
+  // Pass 2 starts from the architecture's registers and the labels of pass 1
+  // (a label hides a register of its name); the table keeps its entries.
+  for (auto it = ir.sym_tab.begin(); it != ir.sym_tab.end();)
+    it = it->second.type == STO_LABEL ? std::next(it) : ir.sym_tab.erase(it);
+  for (auto const& s : sel_arch().sym_map) ir.sym_tab.emplace(s.first, s.second);
   // Pass 2 places the words that pass 1 counted: the list grows once.
   ir.asm_list.reserve(ir.asm_list.size() + words_placed);
   if (!ir.file_list->empty()) stmt_walker(ir.file_list->front(), {}, true);
@@ -109,11 +100,12 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
     } else if (text_is(op, ".label")) {
       if (second_pass) continue;
       std::string const& label = (*s->args)[0]->data;
-      std::string key = tolower(label);
-      if (!ir.sym_tab.emplace(key, sym_type{adr_ctr, STO_LABEL, true}).second)
+      bool const lower = is_lower_case(label);
+      auto entry = ir.sym_tab.emplace(lower ? label : tolower(label), sym_type{adr_ctr, STO_LABEL, true});
+      if (!entry.second)
         post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
-      else if (key != label)  // label_name() gives the key itself otherwise
-        label_spelling[key] = label;
+      else if (!lower)  // label_name() gives the key itself otherwise
+        label_spelling[entry.first->first] = label;
     } else if (text_is(op, ".var")) {
       var_stmt(s, name, second_pass);
     } else if (text_is(op, ".str")) {
@@ -177,7 +169,7 @@ void asm_passes::org_stmt(asm_stmt* s, std::string const& file, bool second_pass
 }
 
 void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
-  std::vector<asm_expr*> const& args = *s->args;
+  asm_args const& args = *s->args;
   if (args.size() != 1 && args.size() != 2) {
     post_error("Variable directive requires 1 or 2 arguments.", file, s->line);
     return;
@@ -205,7 +197,7 @@ void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass
 }
 
 void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
-  std::vector<asm_expr*> const& args = *s->args;
+  asm_args const& args = *s->args;
   unsigned int const per_word_max = sel_arch().instr_width / 8;
   unsigned int k = 1;
   if (args.size() > 1) {

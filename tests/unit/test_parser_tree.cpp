@@ -16,7 +16,7 @@ namespace {
 std::string expr_text(asm_expr* e) {
   if (!e) return "null";
   if (!e->left) return e->opcode == "string" ? "\"" + e->data + "\"" : e->data;
-  std::string s = "(" + e->opcode + " " + expr_text(e->left);
+  std::string s = "(" + std::string(e->opcode) + " " + expr_text(e->left);
   if (e->right) s += " " + expr_text(e->right);
   return s + ")";
 }
