@@ -10,18 +10,18 @@ const [pkgFile, tool, faultyDir, scratch] = process.argv.slice(2);
 const matcher = JSON.parse(fs.readFileSync(pkgFile, 'utf8')).contributes.problemMatchers[0];
 const p = matcher.pattern;
 const re = new RegExp(p.regexp);
-const spec = JSON.parse(fs.readFileSync(path.join(faultyDir, 'runs.json'), 'utf8'));
+const plan = JSON.parse(fs.readFileSync(path.join(faultyDir, 'runs.json'), 'utf8'));
 
 fs.rmSync(scratch, { recursive: true, force: true });
 fs.cpSync(faultyDir, scratch, { recursive: true });
-for (const [to, from] of Object.entries(spec.copies)) {
+for (const [to, from] of Object.entries(plan.copies)) {
   fs.mkdirSync(path.dirname(path.join(scratch, to)), { recursive: true });
   fs.copyFileSync(path.join(faultyDir, from), path.join(scratch, to));
 }
 
 const failedRuns = new Set();
 const fail = (run, text) => { failedRuns.add(run); console.log(`FAIL [${run.args.join(' ')}] ${text}`); };
-for (const run of spec.runs) {
+for (const run of plan.runs) {
   let out;
   try {
     out = execFileSync(tool, run.args, { cwd: scratch, encoding: 'utf8' });
@@ -49,5 +49,5 @@ for (const run of spec.runs) {
   }
   if (problems !== run.problems) fail(run, `${problems} problems matched, expected ${run.problems}`);
 }
-console.log(`problem matcher: ${spec.runs.length - failedRuns.size} runs passed, ${failedRuns.size} failed`);
+console.log(`problem matcher: ${plan.runs.length - failedRuns.size} runs passed, ${failedRuns.size} failed`);
 process.exit(failedRuns.size ? 1 : 0);

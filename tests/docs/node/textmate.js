@@ -46,9 +46,9 @@ async function main() {
   let checked = 0;
   for (const row of fs.readFileSync(expectedFile, 'utf8').split('\n')) {
     if (/^\s*(#|$)/.test(row)) continue;
-    const [lnum, tokenSpec, , scope] = row.trim().split(/\s+/);
-    const m = /^(.+)@(\d+)$/.exec(tokenSpec);
-    const [token, nth] = m ? [m[1], Number(m[2])] : [tokenSpec, 1];
+    const [lnum, tokenRef, , scope] = row.trim().split(/\s+/);
+    const m = /^(.+)@(\d+)$/.exec(tokenRef);
+    const [token, nth] = m ? [m[1], Number(m[2])] : [tokenRef, 1];
     const text = lines[lnum - 1];
     let col = -1;
     for (let i = 0; i < nth; i++) col = text.indexOf(token, col + 1);
