@@ -13,18 +13,6 @@ using std::vector;
 
 namespace {
 
-void append_hex8(string& s, unsigned int v) {
-  char buf[10] = {'0', 'x'};
-  for (int i = 0; i < 8; ++i) buf[9 - i] = "0123456789ABCDEF"[(v >> (4 * i)) & 0xF];
-  s.append(buf, 10);
-}
-
-string hex8(unsigned int v) {
-  string s;
-  append_hex8(s, v);
-  return s;
-}
-
 // The leaf of the tree that the word selects, or null.
 disasm_tree_type* leaf_of(disasm_tree_type* node, unsigned int code) {
   while (node && !node->children.empty()) {

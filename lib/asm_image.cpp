@@ -101,12 +101,6 @@ sv eat_ident(sv& s) {
   return id;
 }
 
-string hex8(unsigned int v) {
-  char buf[16];
-  snprintf(buf, sizeof buf, "0x%08X", v);
-  return buf;
-}
-
 // The architecture named by a head line "target architecture : NAME" (in the
 // comment syntax of the format); empty if the line is no such line.
 string head_arch(sv line) {
@@ -436,9 +430,12 @@ image_type parse_image(string const& name, string const& text, image_read_option
   return img;
 }
 
-image_type read_image(string const& file, image_read_options const& opt) {
-  string text = read_image_file_text(file);
-  if (opt.def_file.empty()) return parse_image(file, text, opt);
+image_type read_image_text(string const& name, string const& text, image_read_options const& opt) {
+  if (opt.def_file.empty()) return parse_image(name, text, opt);
   image_defs_type defs = parse_image_defs(opt.def_file, read_image_file_text(opt.def_file));
-  return parse_image(file, text, opt, &defs);
+  return parse_image(name, text, opt, &defs);
+}
+
+image_type read_image(string const& file, image_read_options const& opt) {
+  return read_image_text(file, read_image_file_text(file), opt);
 }

@@ -78,6 +78,11 @@ image_defs_type parse_image_defs(std::string const& name, std::string const& tex
 image_type parse_image(std::string const& name, std::string const& text,
                        image_read_options const& opt, image_defs_type const* defs = nullptr);
 
+// Reads an image's text (name used in errors) and, if opt.def_file is set,
+// the definitions file.
+image_type read_image_text(std::string const& name, std::string const& text,
+                           image_read_options const& opt);
+
 // Reads the image file and, if opt.def_file is set, the definitions file.
 image_type read_image(std::string const& file, image_read_options const& opt);
 

@@ -111,6 +111,18 @@ std::string num2hexstr(unsigned long long v) {
   return s;
 }
 
+void append_hex8(std::string& s, unsigned int v) {
+  char buf[10] = {'0', 'x'};
+  for (int i = 0; i < 8; ++i) buf[9 - i] = "0123456789ABCDEF"[(v >> (4 * i)) & 0xF];
+  s.append(buf, 10);
+}
+
+std::string hex8(unsigned int v) {
+  std::string s;
+  append_hex8(s, v);
+  return s;
+}
+
 void append_upper(std::string& s, std::string const& t) {
   for (char c : t) s += (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }

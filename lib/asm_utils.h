@@ -47,6 +47,10 @@ std::string num2str(unsigned long long v);
 // "0x" and upper-case hexadecimal digits without leading zeros, e.g. "0x1F".
 std::string num2hexstr(unsigned long long v);
 void append_hex(std::string& s, unsigned long long v);  // s += num2hexstr(v), without a copy
+// "0x" and eight upper-case hexadecimal digits, e.g. "0x0000001F": a word as
+// listings and messages about images show it.
+std::string hex8(unsigned int v);
+void append_hex8(std::string& s, unsigned int v);
 void append_upper(std::string& s, std::string const& t);  // s += toupper(t), without a copy
 char hex2int(char hi, char lo);
 // Whether v fits in w bits, read as a signed 32-bit number: a non-negative v

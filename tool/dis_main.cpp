@@ -152,18 +152,8 @@ string run(options const& o) {
       throw failure{e};
     }
   }
-  image_type img;
-  if (o.image == "-") {
-    string text = read_stdin();
-    if (o.read.def_file.empty()) {
-      img = parse_image("<stdin>", text, o.read);
-    } else {
-      image_defs_type defs = parse_image_defs(o.read.def_file, read_image_file_text(o.read.def_file));
-      img = parse_image("<stdin>", text, o.read, &defs);
-    }
-  } else {
-    img = read_image(o.image, o.read);
-  }
+  image_type img = o.image == "-" ? read_image_text("<stdin>", read_stdin(), o.read)
+                                  : read_image(o.image, o.read);
   if (!o.source) return dis_listing(img);
   if (!img.image_arch.empty() && img.image_arch != img.arch_name)
     throw image_error(o.image == "-" ? "<stdin>" : o.image, img.image_arch_line,

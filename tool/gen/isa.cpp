@@ -1,9 +1,9 @@
 // docs/isa/<arch>.md: register sets with addresses, and per instruction its operands,
 // the obsolete mark, a bit-field picture of its encoding and how the disassembler finds it.
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
+#include "asm_utils.h"
 #include "gen.h"
 
 namespace zqs_gen {
@@ -68,12 +68,6 @@ std::string operand_name(size_t k) { return std::string(1, (char)('a' + k)); }
 std::string centred(std::string const& text, size_t width) {
   size_t left = (width - text.size()) / 2;
   return std::string(left, ' ') + text + std::string(width - text.size() - left, ' ');
-}
-
-std::string code_hex(unsigned int v) {
-  char buf[16];
-  snprintf(buf, sizeof buf, "0x%08X", v);
-  return buf;
 }
 
 struct segment_type {
@@ -200,13 +194,13 @@ std::string isa_reference(std::string const& name, arch_type const& arch) {
   o << "\n## Instructions\n\n| Instruction | Base code | Obsolete |\n|---|---|---|\n";
   for (std::string const& m : arch.instr_order) {
     instr_type const& ins = arch.instr_map.at(m);
-    o << "| [`" << syntax(m, ins) << "`](#" << m << ") | " << code_hex(ins.code) << " | "
+    o << "| [`" << syntax(m, ins) << "`](#" << m << ") | " << hex8(ins.code) << " | "
       << (ins.obsolete ? "obsolete" : "") << " |\n";
   }
   for (std::string const& m : arch.instr_order) {
     instr_type const& ins = arch.instr_map.at(m);
     decode_type const d = decode(arch, m, ins);
-    o << "\n### " << upper(m) << "\n\n`" << syntax(m, ins) << "`, base code " << code_hex(ins.code) << ".";
+    o << "\n### " << upper(m) << "\n\n`" << syntax(m, ins) << "`, base code " << hex8(ins.code) << ".";
     if (ins.obsolete)
       o << " **Obsolete**: still assembled, with the warning \"Assembling obsolete instruction '" << upper(m) << "'.\"";
     o << "\n\n";
