@@ -5,8 +5,11 @@ ZQS_EXAMPLES (examples/), ZQS_DIS (dis-zqs, when it is built).
 """
 
 import contextlib
+import copy
+import gc
 import io
 import os
+import pickle
 import random
 import re
 import shutil
@@ -144,6 +147,35 @@ class SingleWords(unittest.TestCase):
             zqs.Message("FATAL ERROR", "", 0, "Missing source file name."),
             zqs.Message("WARNING", "p.zqs", 0, "two\nlines")))
         self.assertEqual(zqs.parse_report(""), ())
+
+
+class ProgramLifetime(ScratchDir):
+    def test_copies_share_the_library_program(self):
+        # The library's program goes when the Program and every copy of it are gone, once.
+        real, freed = zqs._lib_handle, []
+
+        class Recording:
+            def __getattr__(self, name):
+                return getattr(real, name)
+
+            def zqs_program_free(self, ptr):
+                freed.append(ptr.value)
+                real.zqs_program_free(ptr)
+
+        zqs._lib_handle = Recording()
+        self.addCleanup(setattr, zqs, "_lib_handle", real)
+        prog = zqs.assemble_file(self.write("c.zqs", "start: jmp start\n"))
+        copies = [copy.copy(prog), copy.deepcopy(prog)]
+        del prog
+        gc.collect()
+        self.assertEqual(freed, [])
+        for c in copies:
+            self.assertEqual(zqs.listing_text(c.words[0], labels=c), "JMP start")
+        with self.assertRaises(TypeError):
+            pickle.dumps(copies[0])
+        del copies, c
+        gc.collect()
+        self.assertEqual(len(freed), 1)
 
 
 @unittest.skipUnless(ASM, "needs asm-zqs (ZQS_ASM)")

@@ -103,7 +103,11 @@ class Program:
     address order; `sources` address -> (file, line) of the word's statement (file "" and
     line 0 for an image); `report` the text the assembler printed (with `-W`, which
     `assemble_file` passes, the warnings and the summary line) and `warnings` its warning
-    messages."""
+    messages.
+
+    A Program that the package made holds the library's program for `listing_text`; its
+    copies (copy.copy, copy.deepcopy) share it, and it is freed with the last of them. Such
+    a Program cannot be pickled."""
     arch: str
     words: Dict[int, int] = field(default_factory=dict)
     labels: Dict[str, int] = field(default_factory=dict)
@@ -209,7 +213,7 @@ def listing_text(word: int, arch: str = DEFAULT_ARCH, labels: Optional[Program] 
     the text assembles to another word, and ".var 0x........  ; REASON" for a word that is
     no instruction."""
     c_arch, w = _arch(arch), _u32(word, "word")
-    handle = getattr(labels, "_handle", None)
+    handle = getattr(getattr(labels, "_handle", None), "ptr", None)
     rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_listing_text(c_arch, w, handle,
                                                                         buf, n))
     if rc != 0:
@@ -246,22 +250,40 @@ def _program(handle: ctypes.c_void_p, arch: str) -> Program:
     return prog
 
 
+class _Handle:
+    """Owns one zqs_program of the library and frees it when the last Program that holds
+    it is gone. Copies of a Program (copy.copy, copy.deepcopy) share it: the library's
+    program never changes, so there is nothing to copy."""
+
+    __slots__ = ("ptr", "__weakref__")
+
+    def __init__(self, ptr: ctypes.c_void_p) -> None:
+        self.ptr = ptr
+        weakref.finalize(self, _lib_handle.zqs_program_free, ptr)
+
+    def __copy__(self) -> "_Handle":
+        return self
+
+    def __deepcopy__(self, memo: dict) -> "_Handle":
+        return self
+
+    def __reduce__(self):
+        raise TypeError("a zqs Program holds a library object and cannot be pickled")
+
+
 def _run(call, arch: str, given_arch: Optional[str]) -> Program:
     """Runs a library call that makes a zqs_program; raises on failure, frees always.
     The failure is a ValueError when the caller's architecture is unknown."""
-    handle = ctypes.c_void_p()
-    rc = call(ctypes.byref(handle))
-    try:
-        if rc != 0:
-            report = _decode(_lib_handle.zqs_program_report(handle)) if handle else ""
-            raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
-        prog = _program(handle, arch)
-    except BaseException:
-        _lib_handle.zqs_program_free(handle)
-        raise
-    # The library's copy of the labels serves listing_text; it goes with the Program.
+    ptr = ctypes.c_void_p()
+    rc = call(ctypes.byref(ptr))
+    handle = _Handle(ptr)
+    if rc != 0:
+        report = _decode(_lib_handle.zqs_program_report(ptr)) if ptr else ""
+        raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
+    prog = _program(ptr, arch)
+    # The library's copy of the labels serves listing_text; it lives as long as the
+    # Program or any copy of it.
     prog._handle = handle
-    weakref.finalize(prog, _lib_handle.zqs_program_free, handle)
     return prog
 
 
