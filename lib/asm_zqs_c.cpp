@@ -30,6 +30,7 @@ struct zqs_program {
   std::vector<label_type> labels;
   std::set<std::string> files;  // each file name once; the words point into it
   std::string report;
+  std::string arch;  // the architecture of the words; empty when there is none
 };
 
 namespace {
@@ -68,6 +69,7 @@ void sort_labels(zqs_program& prog) {
 
 // The words and labels of a finished run.
 void take_result(asm_passes& p, zqs_program& prog) {
+  prog.arch = p.arch_name;  // as selected by -arch or .cmdline, checked by the run
   prog.words.reserve(p.ir.asm_list.size());
   char const* last = nullptr;
   for (asm_record const& r : p.ir.asm_list) {
@@ -83,6 +85,7 @@ void take_result(asm_passes& p, zqs_program& prog) {
 // reader's order (by address, then as the definitions file lists them), the
 // order in which dis-zqs lists them and picks the name of an address.
 void take_image(image_type const& img, zqs_program& prog) {
+  prog.arch = img.arch_name;  // the one given, else the image's, else zqs24-1
   char const* none = prog.files.insert("").first->c_str();
   prog.words.reserve(img.words.size());
   for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
@@ -231,6 +234,8 @@ int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_
 }
 
 const char* zqs_program_report(const zqs_program* p) { return p ? p->report.c_str() : ""; }
+
+const char* zqs_program_arch(const zqs_program* p) { return p ? p->arch.c_str() : ""; }
 
 void zqs_program_free(zqs_program* p) { delete p; }
 

@@ -56,8 +56,9 @@ typedef struct zqs_program zqs_program;
  * labels. */
 ASM_ZQS_API int zqs_assemble_file(int argc, const char* const* args, zqs_program** out);
 
-/* Reads a C, IFS or MIF memory image of architecture arch, and the labels of
- * a definitions file when defs is not NULL. Returns 1 on failure, the report
+/* Reads a C, IFS or MIF memory image of architecture arch (NULL: the one the
+ * image's head names, else zqs24-1), and the labels of a definitions file
+ * when defs is not NULL. Returns 1 on failure, the report
  * then holds the error. Words have an empty file name and line 0; labels are
  * named as in the definitions file (the part after LABEL_<output label>_). */
 ASM_ZQS_API int zqs_read_image(const char* image, const char* defs, const char* arch,
@@ -76,6 +77,12 @@ ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** n
 
 /* The report of the run; "" for NULL. */
 ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);
+
+/* The architecture of the program's words: for zqs_assemble_file the one the
+ * run used (-arch, else the .cmdline's -arch, else "zqs24-1"; no quotes); for
+ * zqs_read_image the one given, else the one the image's head names, else
+ * "zqs24-1" (as dis-zqs decides). "" after a failure and for NULL. */
+ASM_ZQS_API const char* zqs_program_arch(const zqs_program* p);
 
 /* What dis-zqs lists for a word after its address and value: the assembler
  * text (no trailing blank) with each address operand (jumps, calls, memory

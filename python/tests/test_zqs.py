@@ -216,6 +216,13 @@ class Programs(ScratchDir):
         self.assertEqual(list(zqs.assemble_file(big, max_addr=0x100).words), [0x100])
         self.assertEqual(zqs.assemble_file(big, arch="zqs24-3").arch, "zqs24-3")
         self.assertEqual(zqs.assemble_file(big, args=["-arch", "zqs24-2"]).arch, "zqs24-2")
+        # The architecture the run and the image reader used, without quotes.
+        quoted = self.write("q.zqs", '.cmdline -arch "zqs24-2"\nnop\n')
+        self.assertEqual(zqs.assemble_file(quoted).arch, "zqs24-2")
+        self.asm("-ofmt", "mif", "-o", "q.mif", quoted)
+        image = os.path.join(self.dir, "q.mif")
+        self.assertEqual(zqs.read_image(image).arch, "zqs24-2")
+        self.assertEqual(zqs.read_image(image, arch="zqs24-3").arch, "zqs24-3")
         # A file name that starts like an option is still the source.
         dash = self.write("-x.zqs", "nop\n")
         self.addCleanup(os.chdir, os.getcwd())

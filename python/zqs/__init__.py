@@ -232,9 +232,10 @@ def register_name(address: int, arch: str = DEFAULT_ARCH) -> str:
 
 # --- whole programs ----------------------------------------------------------------------
 
-def _program(handle: ctypes.c_void_p, arch: str) -> Program:
+def _program(handle: ctypes.c_void_p) -> Program:
     lib = _lib_handle
-    prog = Program(arch=arch, report=_decode(lib.zqs_program_report(handle)))
+    prog = Program(arch=_decode(lib.zqs_program_arch(handle)),
+                   report=_decode(lib.zqs_program_report(handle)))
     address, word = ctypes.c_uint32(), ctypes.c_uint32()
     file, line = ctypes.c_char_p(), ctypes.c_uint()
     for i in range(lib.zqs_program_word_count(handle)):
@@ -271,7 +272,7 @@ class _Handle:
         raise TypeError("a zqs Program holds a library object and cannot be pickled")
 
 
-def _run(call, arch: str, given_arch: Optional[str]) -> Program:
+def _run(call, given_arch: Optional[str]) -> Program:
     """Runs a library call that makes a zqs_program; raises on failure, frees always.
     The failure is a ValueError when the caller's architecture is unknown."""
     ptr = ctypes.c_void_p()
@@ -280,38 +281,11 @@ def _run(call, arch: str, given_arch: Optional[str]) -> Program:
     if rc != 0:
         report = _decode(_lib_handle.zqs_program_report(ptr)) if ptr else ""
         raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
-    prog = _program(ptr, arch)
+    prog = _program(ptr)
     # The library's copy of the labels serves listing_text; it lives as long as the
     # Program or any copy of it.
     prog._handle = handle
     return prog
-
-
-_CMDLINE_ARCH = re.compile(rb"^[ \t]*\.cmdline\b([^;#\r\n]*)", re.IGNORECASE | re.MULTILINE)
-
-
-def _source_arch(path: bytes) -> Optional[str]:
-    """The -arch of a .cmdline directive in the source's first statement, if any."""
-    try:
-        with open(path, "rb") as f:
-            head = f.read(1 << 16)
-    except OSError:
-        return None
-    for line in head.splitlines():
-        stripped = line.strip()
-        if not stripped or stripped[:1] in (b";", b"#"):
-            continue
-        m = _CMDLINE_ARCH.match(line)
-        if not m:
-            return None
-        words = m.group(1).split(b" ")
-        words = [w for w in words if w]
-        found = None
-        for i, w in enumerate(words[:-1]):
-            if w == b"-arch":
-                found = words[i + 1].decode("utf-8", "replace")
-        return found
-    return None
 
 
 def assemble_file(path: PathLike, arch: Optional[str] = None,
@@ -321,8 +295,8 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
     PATH` would, without writing the memory image (`-odef`, `-log`, `--xmldump` in `args`
     write their files as on the command line; `.cmdline` applies).
 
-    `Program.arch` is `arch`, else an `-arch` of `args` or of the source's `.cmdline`, else
-    the default. Raises AssemblyError with the report's messages when the run has errors."""
+    `Program.arch` is the architecture the run used: `arch`, else an `-arch` of `args` or of
+    the source's `.cmdline`, else the default. Raises AssemblyError with the report's messages when the run has errors."""
     if isinstance(args, (str, bytes)):
         raise TypeError("args must be a sequence of str, not a single string")
     argv = [b"-W"] + [_text(a, "args item") for a in args]
@@ -337,47 +311,20 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
     source = _path(path, "path")
     # A name starting with '-' would be read as an option.
     argv.append(b"./" + source if source.startswith(b"-") else source)
-
-    effective = arch
-    if effective is None:
-        for i, a in enumerate(argv[:-2]):
-            if a == b"-arch":
-                effective = argv[i + 1].decode()
-    if effective is None:
-        effective = _source_arch(source) or DEFAULT_ARCH
     c_args = (ctypes.c_char_p * len(argv))(*argv)
-    return _run(lambda out: _lib_handle.zqs_assemble_file(len(argv), c_args, out),
-                effective, arch)
-
-
-_HEAD_ARCH = re.compile(rb"target architecture : ([^ \t\r\n]*)")
-
-
-def _image_arch(path: bytes) -> str:
-    """The architecture an image's head names ("target architecture : NAME"), else the
-    default: the reader's choice when it is given no architecture."""
-    try:
-        with open(path, "rb") as f:
-            for line in f:
-                m = _HEAD_ARCH.search(line)
-                if m:
-                    return m.group(1).decode("utf-8", "replace") or DEFAULT_ARCH
-    except OSError:
-        pass
-    return DEFAULT_ARCH
+    return _run(lambda out: _lib_handle.zqs_assemble_file(len(argv), c_args, out), arch)
 
 
 def read_image(path: PathLike, defs: Optional[PathLike] = None,
-               arch: Optional[str] = DEFAULT_ARCH) -> Program:
+               arch: Optional[str] = None) -> Program:
     """Read a memory image (C array, IFS or MIF, recognised from the content) and, with
     `defs`, the label names of a definitions file (C header or IFS definitions).
 
-    The words are checked against `arch`; None takes the architecture the image's head
-    names (as dis-zqs does without -arch), else the default. Raises AssemblyError with the
-    reader's message (file and line) when the image or the definitions cannot be read."""
+    The words are checked against `arch`; None (the default) takes the architecture the
+    image's head names, else the default, as dis-zqs does without -arch. `Program.arch` is
+    the architecture used. Raises AssemblyError with the reader's message (file and line)
+    when the image or the definitions cannot be read."""
     c_arch = None if arch is None else _arch(arch)
     c_path = _path(path, "path")
     c_defs = None if defs is None else _path(defs, "defs")
-    used = arch if arch is not None else _image_arch(c_path)
-    return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out),
-                used, arch)
+    return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out), arch)

@@ -12,6 +12,7 @@ zqs_assemble_file
 zqs_assemble_line
 zqs_disassemble_word
 zqs_listing_text
+zqs_program_arch
 zqs_program_free
 zqs_program_label
 zqs_program_label_count

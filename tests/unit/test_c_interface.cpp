@@ -165,6 +165,36 @@ TEST_F(CFiles, ListingTextOfWords) {
   zqs_program_free(p);
 }
 
+// The architecture of a program: the one its run or its image read used.
+TEST_F(CFiles, ProgramArchitecture) {
+  write("q.zqs", ".cmdline -arch \"zqs24-2\"\nnop\n");
+  write("p.zqs", "nop\n");
+  char const* image_argv[] = {"asm-zqs", "-o", "q.mif", "-ofmt", "mif", "q.zqs"};
+  ASSERT_EQ(asm_zqs_main(6, image_argv), 0);
+  std::string mif = read("q.mif");
+  size_t head = mif.find("target architecture : zqs24-2");
+  ASSERT_NE(head, std::string::npos);
+  write("n.mif", mif.erase(head, mif.find('\n', head) - head).c_str());  // no architecture named
+  struct { std::vector<char const*> args; char const *image, *arch, *want; } cases[] = {
+      {{"q.zqs"}, nullptr, nullptr, "zqs24-2"},
+      {{"-arch", "zqs16-1", "p.zqs"}, nullptr, nullptr, "zqs16-1"},
+      {{"p.zqs"}, nullptr, nullptr, "zqs24-1"},
+      {{"missing.zqs"}, nullptr, nullptr, ""},
+      {{}, "q.mif", nullptr, "zqs24-2"},
+      {{}, "q.mif", "zqs24-3", "zqs24-3"},
+      {{}, "n.mif", nullptr, "zqs24-1"},
+      {{}, "missing.mif", nullptr, ""},
+  };
+  for (auto const& c : cases) {
+    zqs_program* p = nullptr;
+    if (c.image) zqs_read_image(c.image, nullptr, c.arch, &p);
+    else zqs_assemble_file((int)c.args.size(), c.args.data(), &p);
+    EXPECT_STREQ(zqs_program_arch(p), c.want) << (c.image ? c.image : c.args.back());
+    zqs_program_free(p);
+  }
+  EXPECT_STREQ(zqs_program_arch(nullptr), "");
+}
+
 // Labels of a hand-written definitions file, two at one address out of name
 // order: the C interface keeps the file's order, so it names the address as
 // dis-zqs does.
