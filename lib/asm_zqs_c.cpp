@@ -31,6 +31,9 @@ struct zqs_program {
   std::set<std::string> files;  // each file name once; the words point into it
   std::string report;
   std::string arch;  // the architecture of the words; empty when there is none
+  // The listing, made on the first request (under the library lock).
+  mutable bool listed = false;
+  mutable std::string listing;
 };
 
 namespace {
@@ -90,6 +93,23 @@ void take_image(image_type const& img, zqs_program& prog) {
   prog.words.reserve(img.words.size());
   for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
   for (image_label_type const& l : img.labels) prog.labels.push_back({l.name, l.address});
+}
+
+// The program as an image, for the library's listing.
+image_type as_image(zqs_program const& prog) {
+  image_type img;
+  img.arch_name = prog.arch;
+  img.words.reserve(prog.words.size());
+  for (zqs_program::word_type const& w : prog.words) img.words.push_back({w.address, w.code, w.line});
+  for (zqs_program::label_type const& l : prog.labels) img.labels.push_back({l.name, l.address, 0});
+  return img;
+}
+
+// Makes the program's listing once; the caller holds the library lock.
+void make_listing(zqs_program const& prog) {
+  if (prog.listed) return;
+  if (!prog.arch.empty()) prog.listing = dis_listing(as_image(prog));
+  prog.listed = true;
 }
 
 // Hands out a new program filled by fill (which returns the status). Whatever
@@ -236,6 +256,17 @@ int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_
 const char* zqs_program_report(const zqs_program* p) { return p ? p->report.c_str() : ""; }
 
 const char* zqs_program_arch(const zqs_program* p) { return p ? p->arch.c_str() : ""; }
+
+const char* zqs_program_listing(const zqs_program* p) {
+  if (!p) return "";
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    make_listing(*p);
+    return p->listing.c_str();
+  } catch (...) {
+    return "";
+  }
+}
 
 void zqs_program_free(zqs_program* p) { delete p; }
 

@@ -84,6 +84,15 @@ ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);
  * "zqs24-1" (as dis-zqs decides). "" after a failure and for NULL. */
 ASM_ZQS_API const char* zqs_program_arch(const zqs_program* p);
 
+/* The listing of the program's words and labels exactly as dis-zqs prints it
+ * for an image ("\n" line ends): "ADDRESS  WORD  TEXT" per word (TEXT as
+ * zqs_listing_text gives it, with the program's labels), a line "NAME:"
+ * before the word at each label's address ("NAME:  ; 0x........, no word
+ * there" for a label without a word), and "; gap: N words, FROM to TO" where
+ * the addresses leave a gap. Made on the first call and kept by the program;
+ * "" after a failure and for NULL. */
+ASM_ZQS_API const char* zqs_program_listing(const zqs_program* p);
+
 /* What dis-zqs lists for a word after its address and value: the assembler
  * text (no trailing blank) with each address operand (jumps, calls, memory
  * addresses) that equals the address of a label of `labels` written as the

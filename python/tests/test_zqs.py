@@ -13,7 +13,9 @@ import pickle
 import random
 import re
 import shutil
+import signal
 import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -147,6 +149,19 @@ class SingleWords(unittest.TestCase):
             zqs.Message("FATAL ERROR", "", 0, "Missing source file name."),
             zqs.Message("WARNING", "p.zqs", 0, "two\nlines")))
         self.assertEqual(zqs.parse_report(""), ())
+
+
+class LongTexts(ScratchDir):
+    def test_texts_longer_than_the_first_buffers_come_back_whole(self):
+        # Beyond the first buffer and beyond its first growth.
+        for n in (1000, 1030, 20000):
+            name = "s" * n
+            with self.assertRaises(zqs.AssemblyError) as cm:
+                zqs.assemble("movl r0, " + name)
+            self.assertTrue(str(cm.exception).endswith("symbol '%s' in argument 2." % name.upper()))
+            prog = zqs.assemble_file(self.write("l.zqs", "%s: jmp %s\n" % (name, name)))
+            self.assertEqual(zqs.listing_text(prog.words[0], labels=prog), "JMP " + name)
+            self.assertEqual(prog.listing(), "%s:\n0x00000000  0xE0000000  JMP %s\n" % (name, name))
 
 
 class ProgramLifetime(ScratchDir):
@@ -312,6 +327,30 @@ class Listing(ScratchDir):
             self.assertEqual(listing.splitlines(), run.stdout.splitlines(), arch)
             named = re.findall(r"(?m)^0x[0-9A-F]{8}  0x[0-9A-F]{8}  [A-Z0-9]+ .*L\d+", listing)
             self.assertGreater(len(named), 3, arch)
+
+    @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")
+    def test_labels_defined_twice(self):
+        # A hand-written header: one name twice at one address, one at two addresses.
+        image, _ = self.demo_image("c")
+        defs = self.write("dup.h", "#define OFFSET_ZQS0_MEM (0)\n" + "".join(
+            "#define LABEL_ZQS0_MEM_%s (%d)\n" % d
+            for d in [("TWICE", 2), ("START", 0), ("TWICE", 2), ("START", 5)]))
+        run = subprocess.run([DIS, "-defs", defs, image], capture_output=True, text=True)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout.count("TWICE:\n"), 2)
+        self.assertEqual(self.listing("-defs", defs, image), run.stdout)
+
+    @unittest.skipUnless(hasattr(signal, "SIGPIPE"), "needs SIGPIPE")
+    def test_closed_output_ends_quietly(self):
+        # As `python3 -m zqs.dis IMAGE | head`: the reader of the pipe is gone.
+        image, _ = self.demo_image("mif")
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        env = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(zqs.__file__)))
+        run = subprocess.run([sys.executable, "-m", "zqs.dis", image], stdout=write_end,
+                             stderr=subprocess.PIPE, env=env)
+        os.close(write_end)
+        self.assertEqual((run.returncode, run.stderr), (-signal.SIGPIPE, b""))
 
     def test_unreadable_image(self):
         err = io.StringIO()

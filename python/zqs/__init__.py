@@ -115,6 +115,15 @@ class Program:
     report: str = ""
     warnings: Tuple[Message, ...] = ()
 
+    def listing(self) -> str:
+        """The listing of the words and labels exactly as dis-zqs prints it for an image:
+        "ADDRESS  WORD  TEXT" lines (TEXT as `listing_text` gives it), label and gap lines.
+        Only for a Program of `read_image` or `assemble_file`."""
+        handle = getattr(self, "_handle", None)
+        if handle is None:
+            raise ValueError("listing needs a Program made by read_image or assemble_file")
+        return _decode(_lib_handle.zqs_program_listing(handle.ptr))
+
 
 # --- arguments ---------------------------------------------------------------------------
 
@@ -167,13 +176,13 @@ def _decode(data: Optional[bytes]) -> str:
     return "" if data is None else data.decode("utf-8", "replace")
 
 
-def _with_buffer(call) -> Tuple[int, str]:
-    """Runs call(buffer, size) and grows the buffer while the text filled it."""
-    size = 1024
+def _with_buffer(call, size: int = 1024) -> Tuple[int, str]:
+    """Runs call(buffer, size) and, while the text filled the buffer (and so may have been
+    cut), runs it again with a larger one: the text comes back whole."""
     while True:
         buf = ctypes.create_string_buffer(size)
         rc = call(buf, size)
-        if len(buf.value) < size - 1 or size >= 1 << 26:
+        if len(buf.value) < size - 1:
             return rc, _decode(buf.value)
         size *= 8
 

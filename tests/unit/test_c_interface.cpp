@@ -195,6 +195,31 @@ TEST_F(CFiles, ProgramArchitecture) {
   EXPECT_STREQ(zqs_program_arch(nullptr), "");
 }
 
+// The listing of a program is dis-zqs's listing, also for an assembled one.
+TEST_F(CFiles, ProgramListing) {
+  write("l.zqs", "Start: nop\n jmp Start\n .org 0x10\n .var 0xA0090000\nend:\n");
+  char const* argv[] = {"asm-zqs", "-ofmt", "ifs", "-o", "l.ifs", "-odef", "l.def", "l.zqs"};
+  ASSERT_EQ(asm_zqs_main(8, argv), 0);
+  zqs_program *assembled = nullptr, *read = nullptr;
+  ASSERT_EQ(zqs_assemble_file(1, argv + 7, &assembled), 0);
+  EXPECT_STREQ(zqs_program_listing(assembled),
+               "Start:\n0x00000000  0x00000000  NOP\n0x00000004  0xE0000000  JMP Start\n"
+               "; gap: 2 words, 0x00000008 to 0x0000000C\n0x00000010  0xA0090000  .var 0xA0090000  ; "
+               "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.\n"
+               "end:  ; 0x00000014, no word there\n");
+  ASSERT_EQ(zqs_read_image("l.ifs", "l.def", nullptr, &read), 0);
+  image_read_options opt;
+  opt.def_file = "l.def";
+  EXPECT_EQ(zqs_program_listing(read), dis_listing(read_image("l.ifs", opt)));
+  zqs_program_free(assembled);
+  zqs_program_free(read);
+  char const* missing[] = {"missing.zqs"};
+  ASSERT_EQ(zqs_assemble_file(1, missing, &assembled), 1);
+  EXPECT_STREQ(zqs_program_listing(assembled), "");
+  EXPECT_STREQ(zqs_program_listing(nullptr), "");
+  zqs_program_free(assembled);
+}
+
 // Labels of a hand-written definitions file, two at one address out of name
 // order: the C interface keeps the file's order, so it names the address as
 // dis-zqs does.
