@@ -5,13 +5,15 @@
 // Functions returning int give 0 on success and 1 on failure; functions
 // returning a string give "" on failure. zqs_dpi_error() then tells why
 // (the library's text). An image handle lives until zqs_dpi_image_free.
+// A returned string stays valid until the next call of the same function.
 `ifndef ZQS_DPI_SVH
 `define ZQS_DPI_SVH
 
 import "DPI-C" function string zqs_dpi_error();
 
-// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...),
-// with the labels of the definitions file defs ("" for none); null on failure.
+// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...;
+// "" is a failure), with the labels of the definitions file defs ("" for
+// none); null on failure.
 import "DPI-C" function chandle zqs_dpi_image_load(input string image, input string defs,
                                                    input string arch);
 import "DPI-C" function void zqs_dpi_image_free(input chandle image);

@@ -40,6 +40,8 @@ namespace {
 
 char const* const NULL_ARGUMENT = "ASM-ZQS argument must not be NULL.";
 char const* const INTERNAL_ERROR = "ASM-ZQS INTERNAL ERROR occured.";
+char const* const EMPTY_ARCH = "ASM-ZQS architecture name must not be empty.";
+char const* const EMPTY_DEFS = "ASM-ZQS definitions file name must not be empty.";
 
 // Copies text into buf, cut to size, always NUL-terminated (nothing for size 0).
 void copy_out(std::string const& text, char* buf, size_t size) {
@@ -215,6 +217,10 @@ int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_pr
   return new_program(out, [&](zqs_program& prog) {
     if (!image) {
       prog.report = NULL_ARGUMENT;
+      return 1;
+    }
+    if ((arch && !*arch) || (defs && !*defs)) {  // an empty name is a mistake, not "none"
+      prog.report = arch && !*arch ? EMPTY_ARCH : EMPTY_DEFS;
       return 1;
     }
     image_read_options opt;

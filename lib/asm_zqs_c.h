@@ -10,7 +10,11 @@
  * (nothing is written when the size is 0): the result on success, the failure
  * text on failure. Output pointers other than the buffers may be NULL when the
  * value is not wanted. A NULL pointer where a text is expected is a failure
- * with the text "ASM-ZQS argument must not be NULL.".
+ * with the text "ASM-ZQS argument must not be NULL.". An empty name is never
+ * taken for NULL: zqs_read_image fails for "" as architecture ("ASM-ZQS
+ * architecture name must not be empty.") or definitions file ("ASM-ZQS
+ * definitions file name must not be empty."); the other functions fail for
+ * the architecture "" as for any unknown one.
  *
  * Everything a zqs_program hands out (names, file names, the report) lives
  * until zqs_program_free. */

@@ -133,6 +133,7 @@ class SingleWords(unittest.TestCase):
             (lambda: zqs.register_name(None), TypeError),
             (lambda: zqs.read_image(3), TypeError),
             (lambda: zqs.read_image(""), ValueError),
+            (lambda: zqs.read_image("x.mif", arch=""), ValueError),
             (lambda: zqs.assemble_file("x.zqs", args="-W"), TypeError),
             (lambda: zqs.assemble_file("x.zqs", include_dirs="inc"), TypeError),
             (lambda: zqs.assemble_file("x.zqs", max_addr=-4), ValueError),

@@ -289,7 +289,7 @@ def _run(call, given_arch: Optional[str]) -> Program:
     handle = _Handle(ptr)
     if rc != 0:
         report = _decode(_lib_handle.zqs_program_report(ptr)) if ptr else ""
-        raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
+        raise _fail(DEFAULT_ARCH if given_arch is None else given_arch, report.rstrip("\n"))
     prog = _program(ptr)
     # The library's copy of the labels serves listing_text; it lives as long as the
     # Program or any copy of it.

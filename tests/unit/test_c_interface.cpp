@@ -193,6 +193,17 @@ TEST_F(CFiles, ProgramArchitecture) {
     zqs_program_free(p);
   }
   EXPECT_STREQ(zqs_program_arch(nullptr), "");
+  // An empty name is refused, not taken for NULL.
+  struct { char const *defs, *arch, *want; } empty[] = {
+      {"", nullptr, "ASM-ZQS definitions file name must not be empty."},
+      {nullptr, "", "ASM-ZQS architecture name must not be empty."},
+  };
+  for (auto const& c : empty) {
+    zqs_program* p = nullptr;
+    EXPECT_EQ(zqs_read_image("q.mif", c.defs, c.arch, &p), 1);
+    EXPECT_STREQ(zqs_program_report(p), c.want);
+    zqs_program_free(p);
+  }
 }
 
 // The listing of a program is dis-zqs's listing, also for an assembled one.
