@@ -216,6 +216,28 @@ const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int wor
   return listing_result;
 }
 
+const char* zqs_dpi_listing(void* image) {
+  if (no_image(image, "zqs_dpi_listing")) return "";
+  return zqs_program_listing(program(image));
+}
+
+const char* zqs_dpi_listing_lines(void* image, unsigned int address) {
+  long i;
+  const char* part;
+  if (no_image(image, "zqs_dpi_listing_lines")) return "";
+  i = find_word(image, address, NULL);
+  if (i < 0) {
+    no_word("zqs_dpi_listing_lines", address);
+    return "";
+  }
+  part = zqs_program_listing_part(program(image), (size_t)i);
+  if (part == NULL) {
+    set_error("zqs_dpi_listing_lines: the listing cannot be made.");
+    return "";
+  }
+  return part;
+}
+
 #ifdef __cplusplus
 }
 #endif

@@ -12,7 +12,7 @@
  * returned by zqs_dpi_disassemble, zqs_dpi_register_name,
  * zqs_dpi_listing_text or zqs_dpi_error stays valid until the thread's next
  * call of that same function (a simulator copies it at once); label names
- * until the image is freed. */
+ * and listings until the image is freed. */
 #ifndef ZQS_DPI_H
 #define ZQS_DPI_H
 
@@ -52,6 +52,15 @@ const char* zqs_dpi_register_name(const char* arch, unsigned int address);
  * "  ; the text assembles to another word" where assembling the text does
  * not give the word back; "" when the word is no instruction. */
 const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word);
+
+/* The image's listing exactly as dis-zqs prints it (line ends "\n"), and the
+ * lines of it that belong to the word at a byte address: the gap line before
+ * it, the label lines up to it, its own line, and after the last word the
+ * labels past it (each line ending with "\n"; "" when no word is there). A
+ * trace that writes the lines of each word in address order writes the
+ * listing. Both live until the image is freed. */
+const char* zqs_dpi_listing(void* image);
+const char* zqs_dpi_listing_lines(void* image, unsigned int address);
 
 #ifdef __cplusplus
 }

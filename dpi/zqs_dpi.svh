@@ -47,4 +47,12 @@ import "DPI-C" function string zqs_dpi_register_name(input string arch,
 import "DPI-C" function string zqs_dpi_listing_text(input chandle image, input string arch,
                                                           input int unsigned word);
 
+// The image's listing as dis-zqs prints it, and the lines of it that belong
+// to the word at an address (gap line, label lines, the word's line; after
+// the last word the labels past it), each line ending with a line feed:
+// write them with $write. "" when no word is there.
+import "DPI-C" function string zqs_dpi_listing(input chandle image);
+import "DPI-C" function string zqs_dpi_listing_lines(input chandle image,
+                                                     input int unsigned address);
+
 `endif

@@ -13,6 +13,7 @@
 #include "asm_lock.h"
 #include "asm_passes.h"
 #include "asm_run.h"
+#include "asm_utils.h"
 #include "asm_zqs.h"
 
 struct zqs_program {
@@ -31,9 +32,12 @@ struct zqs_program {
   std::set<std::string> files;  // each file name once; the words point into it
   std::string report;
   std::string arch;  // the architecture of the words; empty when there is none
-  // The listing, made on the first request (under the library lock).
+  // The listing and its parts per word, made on the first request (under the
+  // library lock).
   mutable bool listed = false;
   mutable std::string listing;
+  mutable bool parted = false;
+  mutable std::vector<std::string> parts;
 };
 
 namespace {
@@ -112,6 +116,25 @@ void make_listing(zqs_program const& prog) {
   if (prog.listed) return;
   if (!prog.arch.empty()) prog.listing = dis_listing(as_image(prog));
   prog.listed = true;
+}
+
+// Cuts the listing after each word's line (the last part runs to the end).
+// Only word lines start with the word's address and value: label names hold
+// no blanks, gap lines start with ';'.
+void make_parts(zqs_program const& prog) {
+  if (prog.parted) return;
+  make_listing(prog);
+  std::string const& text = prog.listing;
+  size_t start = 0, pos = 0;
+  for (size_t i = 0; i < prog.words.size() && pos < text.size(); ++i) {
+    std::string head = hex8(prog.words[i].address) + "  " + hex8(prog.words[i].code) + "  ";
+    while (pos < text.size() && text.compare(pos, head.size(), head) != 0) pos = text.find('\n', pos) + 1;
+    if (pos >= text.size()) break;  // every word has its line: not reached
+    size_t end = i + 1 == prog.words.size() ? text.size() : text.find('\n', pos) + 1;
+    prog.parts.push_back(text.substr(start, end - start));
+    start = pos = end;
+  }
+  prog.parted = true;
 }
 
 // Hands out a new program filled by fill (which returns the status). Whatever
@@ -262,6 +285,17 @@ int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_
 const char* zqs_program_report(const zqs_program* p) { return p ? p->report.c_str() : ""; }
 
 const char* zqs_program_arch(const zqs_program* p) { return p ? p->arch.c_str() : ""; }
+
+const char* zqs_program_listing_part(const zqs_program* p, size_t i) {
+  if (!p || i >= p->words.size()) return nullptr;
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    make_parts(*p);
+    return i < p->parts.size() ? p->parts[i].c_str() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 const char* zqs_program_listing(const zqs_program* p) {
   if (!p) return "";

@@ -97,6 +97,14 @@ ASM_ZQS_API const char* zqs_program_arch(const zqs_program* p);
  * "" after a failure and for NULL. */
 ASM_ZQS_API const char* zqs_program_listing(const zqs_program* p);
 
+/* The lines of that listing that belong to word i (in address order): the
+ * gap line before it, the label lines up to its address, its own line, and
+ * after the last word the label lines past it. Each part ends with "\n";
+ * in order, the parts make up the whole listing (of a program with words).
+ * For a trace word by word. Kept by the program; NULL when i is out of
+ * range. */
+ASM_ZQS_API const char* zqs_program_listing_part(const zqs_program* p, size_t i);
+
 /* What dis-zqs lists for a word after its address and value: the assembler
  * text (no trailing blank) with each address operand (jumps, calls, memory
  * addresses) that equals the address of a label of `labels` written as the

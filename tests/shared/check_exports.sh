@@ -15,6 +15,7 @@ zqs_listing_text
 zqs_program_arch
 zqs_program_free
 zqs_program_listing
+zqs_program_listing_part
 zqs_program_label
 zqs_program_label_count
 zqs_program_report

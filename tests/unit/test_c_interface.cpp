@@ -218,10 +218,18 @@ TEST_F(CFiles, ProgramListing) {
                "; gap: 2 words, 0x00000008 to 0x0000000C\n0x00000010  0xA0090000  .var 0xA0090000  ; "
                "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.\n"
                "end:  ; 0x00000014, no word there\n");
+  // Its parts, word by word: gap and label lines before a word, the labels past the last.
+  EXPECT_STREQ(zqs_program_listing_part(assembled, 0), "Start:\n0x00000000  0x00000000  NOP\n");
+  EXPECT_STREQ(zqs_program_listing_part(assembled, 3), nullptr);
   ASSERT_EQ(zqs_read_image("l.ifs", "l.def", nullptr, &read), 0);
   image_read_options opt;
   opt.def_file = "l.def";
   EXPECT_EQ(zqs_program_listing(read), dis_listing(read_image("l.ifs", opt)));
+  for (zqs_program* p : {assembled, read}) {
+    std::string parts;
+    for (size_t i = 0; zqs_program_listing_part(p, i); ++i) parts += zqs_program_listing_part(p, i);
+    EXPECT_EQ(parts, zqs_program_listing(p));
+  }
   zqs_program_free(assembled);
   zqs_program_free(read);
   char const* missing[] = {"missing.zqs"};
