@@ -165,78 +165,32 @@ TEST_F(CFiles, ListingTextOfWords) {
   zqs_program_free(p);
 }
 
-// The architecture of a program: the one its run or its image read used.
-TEST_F(CFiles, ProgramArchitecture) {
+// A program's architecture (as the run used it), its listing (dis-zqs's) and
+// the listing's parts per word; empty names are refused, not taken for NULL.
+TEST_F(CFiles, ProgramArchitectureAndListing) {
   write("q.zqs", ".cmdline -arch \"zqs24-2\"\nnop\n");
-  write("p.zqs", "nop\n");
-  char const* image_argv[] = {"asm-zqs", "-o", "q.mif", "-ofmt", "mif", "q.zqs"};
-  ASSERT_EQ(asm_zqs_main(6, image_argv), 0);
-  std::string mif = read("q.mif");
-  size_t head = mif.find("target architecture : zqs24-2");
-  ASSERT_NE(head, std::string::npos);
-  write("n.mif", mif.erase(head, mif.find('\n', head) - head).c_str());  // no architecture named
-  struct { std::vector<char const*> args; char const *image, *arch, *want; } cases[] = {
-      {{"q.zqs"}, nullptr, nullptr, "zqs24-2"},
-      {{"-arch", "zqs16-1", "p.zqs"}, nullptr, nullptr, "zqs16-1"},
-      {{"p.zqs"}, nullptr, nullptr, "zqs24-1"},
-      {{"missing.zqs"}, nullptr, nullptr, ""},
-      {{}, "q.mif", nullptr, "zqs24-2"},
-      {{}, "q.mif", "zqs24-3", "zqs24-3"},
-      {{}, "n.mif", nullptr, "zqs24-1"},
-      {{}, "missing.mif", nullptr, ""},
-  };
-  for (auto const& c : cases) {
-    zqs_program* p = nullptr;
-    if (c.image) zqs_read_image(c.image, nullptr, c.arch, &p);
-    else zqs_assemble_file((int)c.args.size(), c.args.data(), &p);
-    EXPECT_STREQ(zqs_program_arch(p), c.want) << (c.image ? c.image : c.args.back());
-    zqs_program_free(p);
-  }
-  EXPECT_STREQ(zqs_program_arch(nullptr), "");
-  // An empty name is refused, not taken for NULL.
-  struct { char const *defs, *arch, *want; } empty[] = {
-      {"", nullptr, "ASM-ZQS definitions file name must not be empty."},
-      {nullptr, "", "ASM-ZQS architecture name must not be empty."},
-  };
-  for (auto const& c : empty) {
-    zqs_program* p = nullptr;
-    EXPECT_EQ(zqs_read_image("q.mif", c.defs, c.arch, &p), 1);
-    EXPECT_STREQ(zqs_program_report(p), c.want);
-    zqs_program_free(p);
-  }
-}
-
-// The listing of a program is dis-zqs's listing, also for an assembled one.
-TEST_F(CFiles, ProgramListing) {
   write("l.zqs", "Start: nop\n jmp Start\n .org 0x10\n .var 0xA0090000\nend:\n");
-  char const* argv[] = {"asm-zqs", "-ofmt", "ifs", "-o", "l.ifs", "-odef", "l.def", "l.zqs"};
-  ASSERT_EQ(asm_zqs_main(8, argv), 0);
-  zqs_program *assembled = nullptr, *read = nullptr;
-  ASSERT_EQ(zqs_assemble_file(1, argv + 7, &assembled), 0);
-  EXPECT_STREQ(zqs_program_listing(assembled),
+  char const* args[] = {"q.zqs", "l.zqs", "missing.zqs"};
+  zqs_program* p[3];
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(zqs_assemble_file(1, args + i, &p[i]), i / 2);
+  EXPECT_STREQ(zqs_program_arch(p[0]), "zqs24-2");
+  EXPECT_STREQ(zqs_program_arch(p[2]), "");
+  EXPECT_STREQ(zqs_program_listing(p[1]),
                "Start:\n0x00000000  0x00000000  NOP\n0x00000004  0xE0000000  JMP Start\n"
                "; gap: 2 words, 0x00000008 to 0x0000000C\n0x00000010  0xA0090000  .var 0xA0090000  ; "
-               "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.\n"
-               "end:  ; 0x00000014, no word there\n");
-  // Its parts, word by word: gap and label lines before a word, the labels past the last.
-  EXPECT_STREQ(zqs_program_listing_part(assembled, 0), "Start:\n0x00000000  0x00000000  NOP\n");
-  EXPECT_STREQ(zqs_program_listing_part(assembled, 3), nullptr);
-  ASSERT_EQ(zqs_read_image("l.ifs", "l.def", nullptr, &read), 0);
-  image_read_options opt;
-  opt.def_file = "l.def";
-  EXPECT_EQ(zqs_program_listing(read), dis_listing(read_image("l.ifs", opt)));
-  for (zqs_program* p : {assembled, read}) {
-    std::string parts;
-    for (size_t i = 0; zqs_program_listing_part(p, i); ++i) parts += zqs_program_listing_part(p, i);
-    EXPECT_EQ(parts, zqs_program_listing(p));
-  }
-  zqs_program_free(assembled);
-  zqs_program_free(read);
-  char const* missing[] = {"missing.zqs"};
-  ASSERT_EQ(zqs_assemble_file(1, missing, &assembled), 1);
-  EXPECT_STREQ(zqs_program_listing(assembled), "");
-  EXPECT_STREQ(zqs_program_listing(nullptr), "");
-  zqs_program_free(assembled);
+               "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.\nend:  ; 0x00000014, no word there\n");
+  EXPECT_STREQ(zqs_program_listing(p[2]), "");
+  EXPECT_STREQ(zqs_program_listing_part(p[1], 0), "Start:\n0x00000000  0x00000000  NOP\n");
+  std::string parts;
+  for (size_t i = 0; zqs_program_listing_part(p[1], i); ++i) parts += zqs_program_listing_part(p[1], i);
+  EXPECT_EQ(parts, zqs_program_listing(p[1]));
+  for (zqs_program* q : p) zqs_program_free(q);
+  EXPECT_EQ(zqs_read_image("l.zqs", "", nullptr, &p[0]), 1);
+  EXPECT_STREQ(zqs_program_report(p[0]), "ASM-ZQS definitions file name must not be empty.");
+  EXPECT_EQ(zqs_read_image("l.zqs", nullptr, "", &p[1]), 1);
+  EXPECT_STREQ(zqs_program_report(p[1]), "ASM-ZQS architecture name must not be empty.");
+  zqs_program_free(p[0]);
+  zqs_program_free(p[1]);
 }
 
 // Labels of a hand-written definitions file, two at one address out of name
