@@ -176,9 +176,10 @@ def _decode(data: Optional[bytes]) -> str:
     return "" if data is None else data.decode("utf-8", "replace")
 
 
-def _with_buffer(call, size: int = 1024) -> Tuple[int, str]:
+def _with_buffer(call) -> Tuple[int, str]:
     """Runs call(buffer, size) and, while the text filled the buffer (and so may have been
     cut), runs it again with a larger one: the text comes back whole."""
+    size = 1024
     while True:
         buf = ctypes.create_string_buffer(size)
         rc = call(buf, size)
@@ -305,7 +306,8 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
     write their files as on the command line; `.cmdline` applies).
 
     `Program.arch` is the architecture the run used: `arch`, else an `-arch` of `args` or of
-    the source's `.cmdline`, else the default. Raises AssemblyError with the report's messages when the run has errors."""
+    the source's `.cmdline`, else the default. Raises AssemblyError with the report's
+    messages when the run has errors."""
     if isinstance(args, (str, bytes)):
         raise TypeError("args must be a sequence of str, not a single string")
     argv = [b"-W"] + [_text(a, "args item") for a in args]

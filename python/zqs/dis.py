@@ -26,7 +26,7 @@ __all__ = ["listing", "main"]
 
 def listing(program: Program) -> Iterator[str]:
     """The lines of the listing of a read image (without line ends), made by the library."""
-    return iter(program.listing().splitlines())
+    return iter(program.listing().split("\n")[:-1])  # each line ends with "\n"
 
 
 def main(argv: Optional[List[str]] = None) -> int:
