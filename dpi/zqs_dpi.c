@@ -56,6 +56,8 @@ void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch) 
     set_error("zqs_dpi_image_load: image and arch must not be null.");
     return NULL;
   }
+  /* An SV string cannot be null: "" is the way to say "no definitions file".
+   * An empty arch goes on to the library, which refuses it. */
   if (zqs_read_image(image, defs != NULL && defs[0] != '\0' ? defs : NULL, arch, &p) != 0) {
     set_error(zqs_program_report(p));
     zqs_program_free(p);
@@ -71,30 +73,61 @@ int zqs_dpi_image_word_count(void* image) {
   return n > 0x7FFFFFFF ? 0x7FFFFFFF : (int)n;
 }
 
+/* Sets the failure text "FUNCTION: no image." for a null handle; gives 1 then. */
+static int no_image(void* image, const char* function) {
+  char text[128];
+  if (image != NULL) return 0;
+  snprintf(text, sizeof text, "%s: no image.", function);
+  set_error(text);
+  return 1;
+}
+
 int zqs_dpi_image_word(void* image, int index, unsigned int* address, unsigned int* word) {
   uint32_t a = 0, w = 0;
-  if (image == NULL || index < 0 ||
-      zqs_program_word(program(image), (size_t)index, &a, &w, NULL, NULL) != 0)
+  if (no_image(image, "zqs_dpi_image_word")) return 1;
+  if (index < 0 || zqs_program_word(program(image), (size_t)index, &a, &w, NULL, NULL) != 0) {
+    char text[128];
+    snprintf(text, sizeof text, "zqs_dpi_image_word: no word %d (the image has %d).", index,
+             zqs_dpi_image_word_count(image));
+    set_error(text);
     return 1;
+  }
   if (address != NULL) *address = a;
   if (word != NULL) *word = w;
   return 0;
 }
 
-int zqs_dpi_image_read(void* image, unsigned int address, unsigned int* word) {
-  size_t lo = 0, hi = image == NULL ? 0 : zqs_program_word_count(program(image));
+/* The position of the word at that address, or -1 (the words ascend). */
+static long find_word(void* image, unsigned int address, uint32_t* word) {
+  size_t lo = 0, hi = zqs_program_word_count(program(image));
   while (lo < hi) {
     size_t mid = lo + (hi - lo) / 2;
     uint32_t a = 0, w = 0;
     zqs_program_word(program(image), mid, &a, &w, NULL, NULL);
     if (a == address) {
       if (word != NULL) *word = w;
-      return 0;
+      return (long)mid;
     }
     if (a < address) lo = mid + 1;
     else hi = mid;
   }
+  return -1;
+}
+
+/* Sets the failure text "FUNCTION: no word at address 0x........."; gives 1. */
+static int no_word(const char* function, unsigned int address) {
+  char text[128];
+  snprintf(text, sizeof text, "%s: no word at address 0x%08X.", function, address);
+  set_error(text);
   return 1;
+}
+
+int zqs_dpi_image_read(void* image, unsigned int address, unsigned int* word) {
+  uint32_t w = 0;
+  if (no_image(image, "zqs_dpi_image_read")) return 1;
+  if (find_word(image, address, &w) < 0) return no_word("zqs_dpi_image_read", address);
+  if (word != NULL) *word = w;
+  return 0;
 }
 
 int zqs_dpi_label_count(void* image) {
@@ -105,16 +138,26 @@ int zqs_dpi_label_count(void* image) {
 const char* zqs_dpi_label(void* image, int index, unsigned int* address) {
   const char* name = NULL;
   uint32_t a = 0;
-  if (image == NULL || index < 0 ||
-      zqs_program_label(program(image), (size_t)index, &name, &a) != 0 || name == NULL)
+  if (no_image(image, "zqs_dpi_label")) return "";
+  if (index < 0 || zqs_program_label(program(image), (size_t)index, &name, &a) != 0 ||
+      name == NULL) {
+    char text[128];
+    snprintf(text, sizeof text, "zqs_dpi_label: no label %d (the image has %d).", index,
+             zqs_dpi_label_count(image));
+    set_error(text);
     return "";
+  }
   if (address != NULL) *address = a;
   return name;
 }
 
 int zqs_dpi_label_address(void* image, const char* name, unsigned int* address) {
   size_t i, n = zqs_program_label_count(program(image));
-  if (image == NULL || name == NULL) return 1;
+  if (no_image(image, "zqs_dpi_label_address")) return 1;
+  if (name == NULL) {
+    set_error("zqs_dpi_label_address: name must not be null.");
+    return 1;
+  }
   for (i = 0; i < n; i++) {
     const char* s = NULL;
     uint32_t a = 0;
@@ -122,6 +165,11 @@ int zqs_dpi_label_address(void* image, const char* name, unsigned int* address) 
       if (address != NULL) *address = a;
       return 0;
     }
+  }
+  {
+    char text[ZQS_DPI_TEXT_SIZE];
+    snprintf(text, sizeof text, "zqs_dpi_label_address: no label '%s'.", name);
+    set_error(text);
   }
   return 1;
 }
@@ -154,13 +202,40 @@ const char* zqs_dpi_register_name(const char* arch, unsigned int address) {
 }
 
 const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word) {
-  /* A word that is no instruction: "", with the reason in zqs_dpi_error(). */
-  if (zqs_dpi_disassemble(arch, word)[0] == '\0') return "";
+  /* A word that is no instruction: "", with the reason in zqs_dpi_error(). The
+   * test goes through a buffer of its own: zqs_dpi_disassemble's text stays. */
+  char reason[ZQS_DPI_TEXT_SIZE];
+  if (zqs_disassemble_word(arch, word, reason, sizeof reason) != 0) {
+    set_error(reason);
+    return "";
+  }
   if (zqs_listing_text(arch, word, program(image), listing_result, sizeof listing_result) != 0) {
     set_error(listing_result);
     return "";
   }
   return listing_result;
+}
+
+const char* zqs_dpi_listing(void* image) {
+  if (no_image(image, "zqs_dpi_listing")) return "";
+  return zqs_program_listing(program(image));
+}
+
+const char* zqs_dpi_listing_lines(void* image, unsigned int address) {
+  long i;
+  const char* part;
+  if (no_image(image, "zqs_dpi_listing_lines")) return "";
+  i = find_word(image, address, NULL);
+  if (i < 0) {
+    no_word("zqs_dpi_listing_lines", address);
+    return "";
+  }
+  part = zqs_program_listing_part(program(image), (size_t)i);
+  if (part == NULL) {
+    set_error("zqs_dpi_listing_lines: the listing cannot be made.");
+    return "";
+  }
+  return part;
 }
 
 #ifdef __cplusplus

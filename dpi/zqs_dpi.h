@@ -4,12 +4,15 @@
  * chandle -> void*, output arguments -> pointers.
  *
  * Functions returning int give 0 on success and 1 on failure; functions
- * returning a string give "" on failure. After a failure zqs_dpi_error()
- * holds the library's text (the calling thread's last failure, cut to 4095
- * bytes). A string returned by zqs_dpi_disassemble, zqs_dpi_register_name
- * or zqs_dpi_error stays valid until the thread's next call of the same
- * function (a simulator copies it at once); label names until the image is
- * freed. */
+ * returning a string give "" on failure. Every failure sets the text that
+ * zqs_dpi_error() then returns (the calling thread's last failure, cut to
+ * 4095 bytes): the library's text, or "FUNCTION: reason" for a failure of
+ * the shim itself (no image, no word at that address, no such label).
+ * Each function that returns a string has storage of its own: a string
+ * returned by zqs_dpi_disassemble, zqs_dpi_register_name,
+ * zqs_dpi_listing_text or zqs_dpi_error stays valid until the thread's next
+ * call of that same function (a simulator copies it at once); label names
+ * and listings until the image is freed. */
 #ifndef ZQS_DPI_H
 #define ZQS_DPI_H
 
@@ -20,7 +23,9 @@ extern "C" {
 const char* zqs_dpi_error(void);
 
 /* A memory image (C array, IFS or MIF) of architecture arch, with the labels
- * of the definitions file defs ("" for none); NULL on failure. */
+ * of the definitions file defs ("" for none: an SV string cannot be null);
+ * NULL on failure. An empty arch is a failure ("ASM-ZQS architecture name
+ * must not be empty."). */
 void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch);
 void zqs_dpi_image_free(void* image);
 
@@ -47,6 +52,15 @@ const char* zqs_dpi_register_name(const char* arch, unsigned int address);
  * "  ; the text assembles to another word" where assembling the text does
  * not give the word back; "" when the word is no instruction. */
 const char* zqs_dpi_listing_text(void* image, const char* arch, unsigned int word);
+
+/* The image's listing exactly as dis-zqs prints it (line ends "\n"), and the
+ * lines of it that belong to the word at a byte address: the gap line before
+ * it, the label lines up to it, its own line, and after the last word the
+ * labels past it (each line ending with "\n"; "" when no word is there). A
+ * trace that writes the lines of each word in address order writes the
+ * listing. Both live until the image is freed. */
+const char* zqs_dpi_listing(void* image);
+const char* zqs_dpi_listing_lines(void* image, unsigned int address);
 
 #ifdef __cplusplus
 }

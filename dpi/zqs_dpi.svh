@@ -5,13 +5,15 @@
 // Functions returning int give 0 on success and 1 on failure; functions
 // returning a string give "" on failure. zqs_dpi_error() then tells why
 // (the library's text). An image handle lives until zqs_dpi_image_free.
+// A returned string stays valid until the next call of the same function.
 `ifndef ZQS_DPI_SVH
 `define ZQS_DPI_SVH
 
 import "DPI-C" function string zqs_dpi_error();
 
-// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...),
-// with the labels of the definitions file defs ("" for none); null on failure.
+// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...;
+// "" is a failure), with the labels of the definitions file defs ("" for
+// none); null on failure.
 import "DPI-C" function chandle zqs_dpi_image_load(input string image, input string defs,
                                                    input string arch);
 import "DPI-C" function void zqs_dpi_image_free(input chandle image);
@@ -44,5 +46,13 @@ import "DPI-C" function string zqs_dpi_register_name(input string arch,
 // text assembles to another word; "" when the word is no instruction.
 import "DPI-C" function string zqs_dpi_listing_text(input chandle image, input string arch,
                                                           input int unsigned word);
+
+// The image's listing as dis-zqs prints it, and the lines of it that belong
+// to the word at an address (gap line, label lines, the word's line; after
+// the last word the labels past it), each line ending with a line feed:
+// write them with $write. "" when no word is there.
+import "DPI-C" function string zqs_dpi_listing(input chandle image);
+import "DPI-C" function string zqs_dpi_listing_lines(input chandle image,
+                                                     input int unsigned address);
 
 `endif

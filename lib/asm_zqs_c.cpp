@@ -13,6 +13,7 @@
 #include "asm_lock.h"
 #include "asm_passes.h"
 #include "asm_run.h"
+#include "asm_utils.h"
 #include "asm_zqs.h"
 
 struct zqs_program {
@@ -30,12 +31,21 @@ struct zqs_program {
   std::vector<label_type> labels;
   std::set<std::string> files;  // each file name once; the words point into it
   std::string report;
+  std::string arch;  // the architecture of the words; empty when there is none
+  // The listing and its parts per word, made on the first request (under the
+  // library lock).
+  mutable bool listed = false;
+  mutable std::string listing;
+  mutable bool parted = false;
+  mutable std::vector<std::string> parts;
 };
 
 namespace {
 
 char const* const NULL_ARGUMENT = "ASM-ZQS argument must not be NULL.";
 char const* const INTERNAL_ERROR = "ASM-ZQS INTERNAL ERROR occured.";
+char const* const EMPTY_ARCH = "ASM-ZQS architecture name must not be empty.";
+char const* const EMPTY_DEFS = "ASM-ZQS definitions file name must not be empty.";
 
 // Copies text into buf, cut to size, always NUL-terminated (nothing for size 0).
 void copy_out(std::string const& text, char* buf, size_t size) {
@@ -68,6 +78,7 @@ void sort_labels(zqs_program& prog) {
 
 // The words and labels of a finished run.
 void take_result(asm_passes& p, zqs_program& prog) {
+  prog.arch = p.arch_name;  // as selected by -arch or .cmdline, checked by the run
   prog.words.reserve(p.ir.asm_list.size());
   char const* last = nullptr;
   for (asm_record const& r : p.ir.asm_list) {
@@ -83,10 +94,47 @@ void take_result(asm_passes& p, zqs_program& prog) {
 // reader's order (by address, then as the definitions file lists them), the
 // order in which dis-zqs lists them and picks the name of an address.
 void take_image(image_type const& img, zqs_program& prog) {
+  prog.arch = img.arch_name;  // the one given, else the image's, else zqs24-1
   char const* none = prog.files.insert("").first->c_str();
   prog.words.reserve(img.words.size());
   for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
   for (image_label_type const& l : img.labels) prog.labels.push_back({l.name, l.address});
+}
+
+// The program as an image, for the library's listing.
+image_type as_image(zqs_program const& prog) {
+  image_type img;
+  img.arch_name = prog.arch;
+  img.words.reserve(prog.words.size());
+  for (zqs_program::word_type const& w : prog.words) img.words.push_back({w.address, w.code, w.line});
+  for (zqs_program::label_type const& l : prog.labels) img.labels.push_back({l.name, l.address, 0});
+  return img;
+}
+
+// Makes the program's listing once; the caller holds the library lock.
+void make_listing(zqs_program const& prog) {
+  if (prog.listed) return;
+  if (!prog.arch.empty()) prog.listing = dis_listing(as_image(prog));
+  prog.listed = true;
+}
+
+// Cuts the listing after each word's line (the last part runs to the end).
+// Only word lines start with the word's address and value: label names hold
+// no blanks, gap lines start with ';'.
+void make_parts(zqs_program const& prog) {
+  if (prog.parted) return;
+  make_listing(prog);
+  std::string const& text = prog.listing;
+  size_t start = 0, pos = 0;
+  for (size_t i = 0; i < prog.words.size() && pos < text.size(); ++i) {
+    std::string head = hex8(prog.words[i].address) + "  " + hex8(prog.words[i].code) + "  ";
+    while (pos < text.size() && text.compare(pos, head.size(), head) != 0) pos = text.find('\n', pos) + 1;
+    if (pos >= text.size()) break;  // every word has its line: not reached
+    size_t end = i + 1 == prog.words.size() ? text.size() : text.find('\n', pos) + 1;
+    prog.parts.push_back(text.substr(start, end - start));
+    start = pos = end;
+  }
+  prog.parted = true;
 }
 
 // Hands out a new program filled by fill (which returns the status). Whatever
@@ -194,6 +242,10 @@ int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_pr
       prog.report = NULL_ARGUMENT;
       return 1;
     }
+    if ((arch && !*arch) || (defs && !*defs)) {  // an empty name is a mistake, not "none"
+      prog.report = arch && !*arch ? EMPTY_ARCH : EMPTY_DEFS;
+      return 1;
+    }
     image_read_options opt;
     opt.arch = arch ? arch : "";
     opt.def_file = defs ? defs : "";
@@ -231,6 +283,30 @@ int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_
 }
 
 const char* zqs_program_report(const zqs_program* p) { return p ? p->report.c_str() : ""; }
+
+const char* zqs_program_arch(const zqs_program* p) { return p ? p->arch.c_str() : ""; }
+
+const char* zqs_program_listing_part(const zqs_program* p, size_t i) {
+  if (!p || i >= p->words.size()) return nullptr;
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    make_parts(*p);
+    return i < p->parts.size() ? p->parts[i].c_str() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+const char* zqs_program_listing(const zqs_program* p) {
+  if (!p) return "";
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    make_listing(*p);
+    return p->listing.c_str();
+  } catch (...) {
+    return "";
+  }
+}
 
 void zqs_program_free(zqs_program* p) { delete p; }
 

@@ -10,7 +10,11 @@
  * (nothing is written when the size is 0): the result on success, the failure
  * text on failure. Output pointers other than the buffers may be NULL when the
  * value is not wanted. A NULL pointer where a text is expected is a failure
- * with the text "ASM-ZQS argument must not be NULL.".
+ * with the text "ASM-ZQS argument must not be NULL.". An empty name is never
+ * taken for NULL: zqs_read_image fails for "" as architecture ("ASM-ZQS
+ * architecture name must not be empty.") or definitions file ("ASM-ZQS
+ * definitions file name must not be empty."); the other functions fail for
+ * the architecture "" as for any unknown one.
  *
  * Everything a zqs_program hands out (names, file names, the report) lives
  * until zqs_program_free. */
@@ -56,8 +60,9 @@ typedef struct zqs_program zqs_program;
  * labels. */
 ASM_ZQS_API int zqs_assemble_file(int argc, const char* const* args, zqs_program** out);
 
-/* Reads a C, IFS or MIF memory image of architecture arch, and the labels of
- * a definitions file when defs is not NULL. Returns 1 on failure, the report
+/* Reads a C, IFS or MIF memory image of architecture arch (NULL: the one the
+ * image's head names, else zqs24-1), and the labels of a definitions file
+ * when defs is not NULL. Returns 1 on failure, the report
  * then holds the error. Words have an empty file name and line 0; labels are
  * named as in the definitions file (the part after LABEL_<output label>_). */
 ASM_ZQS_API int zqs_read_image(const char* image, const char* defs, const char* arch,
@@ -76,6 +81,29 @@ ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** n
 
 /* The report of the run; "" for NULL. */
 ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);
+
+/* The architecture of the program's words: for zqs_assemble_file the one the
+ * run used (-arch, else the .cmdline's -arch, else "zqs24-1"; no quotes); for
+ * zqs_read_image the one given, else the one the image's head names, else
+ * "zqs24-1" (as dis-zqs decides). "" after a failure and for NULL. */
+ASM_ZQS_API const char* zqs_program_arch(const zqs_program* p);
+
+/* The listing of the program's words and labels exactly as dis-zqs prints it
+ * for an image ("\n" line ends): "ADDRESS  WORD  TEXT" per word (TEXT as
+ * zqs_listing_text gives it, with the program's labels), a line "NAME:"
+ * before the word at each label's address ("NAME:  ; 0x........, no word
+ * there" for a label without a word), and "; gap: N words, FROM to TO" where
+ * the addresses leave a gap. Made on the first call and kept by the program;
+ * "" after a failure and for NULL. */
+ASM_ZQS_API const char* zqs_program_listing(const zqs_program* p);
+
+/* The lines of that listing that belong to word i (in address order): the
+ * gap line before it, the label lines up to its address, its own line, and
+ * after the last word the label lines past it. Each part ends with "\n";
+ * in order, the parts make up the whole listing (of a program with words).
+ * For a trace word by word. Kept by the program; NULL when i is out of
+ * range. */
+ASM_ZQS_API const char* zqs_program_listing_part(const zqs_program* p, size_t i);
 
 /* What dis-zqs lists for a word after its address and value: the assembler
  * text (no trailing blank) with each address operand (jumps, calls, memory

@@ -2,10 +2,11 @@
 //
 // Loads the image into a memory model, then a program counter walks it one
 // word per clock, like the fetch stage of a core running straight-line code,
-// and prints one trace line per fetched word in the listing format of
-// dis-zqs: "0xADDRESS  0xWORD  TEXT" with address operands named by their
-// labels, ".var" and the reason for a word that is no instruction, a line
-// "NAME:" before a labelled word, and a "; gap" line where the addresses jump.
+// and prints for each fetched word its lines of the library's listing, as
+// dis-zqs prints it: "0xADDRESS  0xWORD  TEXT" with address operands named by
+// their labels, ".var" and the reason for a word that is no instruction, a
+// line "NAME:" before a labelled word, and a "; gap" line where the addresses
+// jump. The whole trace is the listing.
 //
 //   +image=FILE   the memory image (C array, IFS or MIF)
 //   +defs=FILE    its definitions file (optional: label names)
@@ -18,22 +19,10 @@ module trace_tb;
   int unsigned mem[int unsigned];     // the memory model: byte address -> word
   string label_name[$];               // labels in address order
   int unsigned label_addr[$];
-  int next_label = 0;                 // the first label not yet printed
 
   bit clk = 0;
   bit running = 0;
-  int unsigned pc, last;
-
-  // "0x" and eight upper-case hexadecimal digits.
-  function automatic string hex8(int unsigned v);
-    string s = "0x";
-    for (int i = 7; i >= 0; i--) begin
-      int unsigned d = (v >> (4 * i)) & 15;
-      byte c = byte'(d < 10 ? 48 + d : 55 + d);
-      s = {s, string'(c)};
-    end
-    return s;
-  endfunction
+  int unsigned pc;
 
   function automatic void load();
     string image_name, defs_name;
@@ -57,17 +46,6 @@ module trace_tb;
     end
   endfunction
 
-  // The labels up to an address; those not on a word say so.
-  function automatic void print_labels(longint unsigned upto, bit at_word);
-    while (next_label < label_name.size() && longint'(label_addr[next_label]) <= upto) begin
-      if (at_word && longint'(label_addr[next_label]) == upto)
-        $display("%s:", label_name[next_label]);
-      else
-        $display("%s:  ; %s, no word there", label_name[next_label], hex8(label_addr[next_label]));
-      next_label++;
-    end
-  endfunction
-
   // The other imports against what load() read: words by address, labels by
   // name, and every disassembled word assembled back to a word with the same
   // text. Silent unless something disagrees.
@@ -76,7 +54,7 @@ module trace_tb;
       int unsigned w, again;
       string text;
       if (zqs_dpi_image_read(image, a, w) != 0 || w != mem[a])
-        $fatal(1, "trace_tb: zqs_dpi_image_read(%s)", hex8(a));
+        $fatal(1, "trace_tb: zqs_dpi_image_read(%h)", a);
       text = zqs_dpi_disassemble(arch, w);
       if (text != "") begin
         // One call per statement: in one expression, Verilator 5.006 may make
@@ -84,7 +62,7 @@ module trace_tb;
         if (zqs_dpi_assemble(arch, text, again) != 0)
           $fatal(1, "trace_tb: '%s' does not assemble: %s", text, zqs_dpi_error());
         if (zqs_dpi_disassemble(arch, again) != text)
-          $fatal(1, "trace_tb: '%s' assembles to %s", text, hex8(again));
+          $fatal(1, "trace_tb: '%s' assembles to %h", text, again);
       end
     end
     if (zqs_dpi_image_read(image, 2, pc) == 0) $fatal(1, "trace_tb: a word at address 2");
@@ -97,26 +75,18 @@ module trace_tb;
       $fatal(1, "trace_tb: zqs_dpi_register_name(12): %s", zqs_dpi_error());
   endfunction
 
-  // One fetched word as a listing line.
-  function automatic string trace_line(int unsigned address, int unsigned word);
-    string text = zqs_dpi_listing_text(image, arch, word);
-    if (text == "") text = {".var ", hex8(word), "  ; ", zqs_dpi_error()};
-    return {hex8(address), "  ", hex8(word), "  ", text};
-  endfunction
-
   always #5 clk = ~clk;
 
   // Fetch: the word at pc, then the next address; past a gap, the next word.
+  // The lines of a word hold the gap and label lines before it (and after the
+  // last word the labels past it).
   always @(posedge clk) if (running) begin
-    print_labels(longint'(pc), 1);
-    $display("%s", trace_line(pc, mem[pc]));
-    last = pc;
-    if (mem.next(pc) != 0) begin
-      if (pc > last + 4)
-        $display("; gap: %0d words, %s to %s", (pc - last - 4) / 4, hex8(last + 4), hex8(pc - 4));
-    end else begin
+    string lines;
+    lines = zqs_dpi_listing_lines(image, pc);
+    if (lines == "") $fatal(1, "trace_tb: %s", zqs_dpi_error());
+    $write("%s", lines);
+    if (mem.next(pc) == 0) begin
       running = 0;
-      print_labels(64'hFFFFFFFF, 0);
       zqs_dpi_image_free(image);
       $finish;
     end
@@ -127,7 +97,8 @@ module trace_tb;
     check_binding();
     if (mem.first(pc) != 0) running = 1;
     else begin
-      print_labels(64'hFFFFFFFF, 0);
+      $write("%s", zqs_dpi_listing(image));  // labels only
+      zqs_dpi_image_free(image);
       $finish;
     end
   end

@@ -42,6 +42,37 @@ static void single_words(void) {
   CHECK(zqs_dpi_assemble(NULL, "nop", &w) == 1);
 }
 
+/* Every failure sets its own text: an older failure's text is there before. */
+#define FAILS_WITH(call, text)                                            \
+  do {                                                                    \
+    zqs_dpi_register_name("zqs99", 0);                                    \
+    CHECK(call);                                                          \
+    CHECK(strstr(zqs_dpi_error(), text) != NULL && !strstr(zqs_dpi_error(), "zqs99")); \
+  } while (0)
+
+static void shim_failures(void* img, int n) {
+  static char whole[8192];
+  unsigned int a = 0, w = 0;
+  const char* text;
+  int i;
+  FAILS_WITH(zqs_dpi_image_read(img, 0x64, &w) == 1, "no word at address 0x00000064.");
+  FAILS_WITH(zqs_dpi_image_read(NULL, 0, &w) == 1, "zqs_dpi_image_read: no image.");
+  FAILS_WITH(zqs_dpi_image_word(img, n, &a, &w) == 1, "zqs_dpi_image_word: no word");
+  FAILS_WITH(zqs_dpi_label(img, 5, &a)[0] == '\0', "zqs_dpi_label: no label 5");
+  FAILS_WITH(zqs_dpi_label_address(img, "text", &a) == 1, "no label 'text'.");
+  /* The lines of all words make up the listing. */
+  whole[0] = '\0';
+  for (i = 0; zqs_dpi_image_word(img, i, &a, &w) == 0; i++) strcat(whole, zqs_dpi_listing_lines(img, a));
+  CHECK(strcmp(whole, zqs_dpi_listing(img)) == 0 && strncmp(whole, "START:\n0x00000000  0x10000000  MOVL", 35) == 0);
+  FAILS_WITH(zqs_dpi_listing_lines(img, 0x41)[0] == '\0', "zqs_dpi_listing_lines: no word at address 0x00000041.");
+  FAILS_WITH(zqs_dpi_listing(NULL)[0] == '\0', "zqs_dpi_listing: no image.");
+  /* Each string function has storage of its own. */
+  text = zqs_dpi_disassemble("zqs24-1", 0xE3710040);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xE0000000), "JMP START") == 0);
+  CHECK(strcmp(zqs_dpi_listing_text(img, "zqs24-1", 0xFFFFFFFF), "") == 0);
+  CHECK(strcmp(text, "JBS R3, 0x7, 0x40") == 0);
+}
+
 /* A C array holds no addresses: its gap 0x38..0x3F is there as two zero words. */
 static void image(const char* dir, const char* file, int has_gap) {
   unsigned int a = 0, w = 0;
@@ -81,6 +112,7 @@ static void image(const char* dir, const char* file, int has_gap) {
                "NOP  ; the text assembles to another word") == 0);
   CHECK(strcmp(zqs_dpi_listing_text(NULL, "zqs24-1", 0), "NOP") == 0);
   CHECK(strstr(zqs_dpi_error(), "0xFFFFFFFF") != NULL);
+  shim_failures(img, n);
   zqs_dpi_image_free(img);
 }
 
@@ -91,6 +123,8 @@ static void image_failures(const char* dir) {
   CHECK(strstr(zqs_dpi_error(), "demo.h") != NULL);
   CHECK(zqs_dpi_image_load(path(dir, "demo.mif"), "", "zqs99") == NULL);
   CHECK(zqs_dpi_image_load(NULL, "", "zqs24-1") == NULL);
+  FAILS_WITH(zqs_dpi_image_load(path(dir, "demo.mif"), "", "") == NULL,
+             "ASM-ZQS architecture name must not be empty.");
   /* A null handle is an empty image. */
   CHECK(zqs_dpi_image_word_count(NULL) == 0 && zqs_dpi_label_count(NULL) == 0);
   CHECK(zqs_dpi_image_read(NULL, 0, NULL) == 1);

@@ -5,14 +5,20 @@ ZQS_EXAMPLES (examples/), ZQS_DIS (dis-zqs, when it is built).
 """
 
 import contextlib
+import copy
+import gc
 import io
 import os
+import pickle
 import random
 import re
 import shutil
+import signal
 import subprocess
+import sys
 import tempfile
 import unittest
+from unittest import mock
 
 import zqs
 import zqs.dis
@@ -128,6 +134,7 @@ class SingleWords(unittest.TestCase):
             (lambda: zqs.register_name(None), TypeError),
             (lambda: zqs.read_image(3), TypeError),
             (lambda: zqs.read_image(""), ValueError),
+            (lambda: zqs.read_image("x.mif", arch=""), ValueError),
             (lambda: zqs.assemble_file("x.zqs", args="-W"), TypeError),
             (lambda: zqs.assemble_file("x.zqs", include_dirs="inc"), TypeError),
             (lambda: zqs.assemble_file("x.zqs", max_addr=-4), ValueError),
@@ -144,6 +151,34 @@ class SingleWords(unittest.TestCase):
             zqs.Message("FATAL ERROR", "", 0, "Missing source file name."),
             zqs.Message("WARNING", "p.zqs", 0, "two\nlines")))
         self.assertEqual(zqs.parse_report(""), ())
+
+
+class LongTexts(ScratchDir):
+    def test_texts_longer_than_the_first_buffers_come_back_whole(self):
+        for name in ("s" * 1000, "s" * 1030, "s" * 20000):  # up to two growths
+            with self.assertRaises(zqs.AssemblyError) as cm:
+                zqs.assemble("movl r0, " + name)
+            self.assertTrue(str(cm.exception).endswith("symbol '%s' in argument 2." % name.upper()))
+            prog = zqs.assemble_file(self.write("l.zqs", "%s: jmp %s\n" % (name, name)))
+            self.assertEqual(zqs.listing_text(prog.words[0], labels=prog), "JMP " + name)
+
+
+class ProgramLifetime(ScratchDir):
+    def test_copies_share_the_library_program(self):
+        # The library's program goes with the last of the Program and its copies, once.
+        lib = mock.Mock(wraps=zqs._lib_handle)
+        with mock.patch.object(zqs, "_lib_handle", lib):
+            prog = zqs.assemble_file(self.write("c.zqs", "start: jmp start\n"))
+            copies = [copy.copy(prog), copy.deepcopy(prog)]
+            del prog
+            gc.collect()
+            self.assertEqual(lib.zqs_program_free.call_count, 0)
+            for c in copies:
+                self.assertEqual(zqs.listing_text(c.words[0], labels=c), "JMP start")
+            self.assertRaises(TypeError, pickle.dumps, c)
+            del copies, c
+            gc.collect()
+            self.assertEqual(lib.zqs_program_free.call_count, 1)
 
 
 @unittest.skipUnless(ASM, "needs asm-zqs (ZQS_ASM)")
@@ -184,6 +219,10 @@ class Programs(ScratchDir):
         self.assertEqual(list(zqs.assemble_file(big, max_addr=0x100).words), [0x100])
         self.assertEqual(zqs.assemble_file(big, arch="zqs24-3").arch, "zqs24-3")
         self.assertEqual(zqs.assemble_file(big, args=["-arch", "zqs24-2"]).arch, "zqs24-2")
+        quoted = self.write("q.zqs", '.cmdline -arch "zqs24-2"\nnop\n')
+        self.assertEqual(zqs.assemble_file(quoted).arch, "zqs24-2")
+        self.asm("-ofmt", "mif", "-o", "q.mif", quoted)  # its head names zqs24-2
+        self.assertEqual(zqs.read_image(os.path.join(self.dir, "q.mif")).arch, "zqs24-2")
         # A file name that starts like an option is still the source.
         dash = self.write("-x.zqs", "nop\n")
         self.addCleanup(os.chdir, os.getcwd())
@@ -273,6 +312,26 @@ class Listing(ScratchDir):
             self.assertEqual(listing.splitlines(), run.stdout.splitlines(), arch)
             named = re.findall(r"(?m)^0x[0-9A-F]{8}  0x[0-9A-F]{8}  [A-Z0-9]+ .*L\d+", listing)
             self.assertGreater(len(named), 3, arch)
+
+    @unittest.skipUnless(DIS, "needs dis-zqs (ZQS_DIS)")
+    def test_labels_defined_twice(self):
+        # A hand-written header: one name twice at one address, one at two addresses.
+        image, _ = self.demo_image("c")
+        defs = self.write("dup.h", "#define OFFSET_ZQS0_MEM (0)\n" + "".join(
+            "#define LABEL_ZQS0_MEM_%s (%d)\n" % d for d in [("A", 2), ("B", 0), ("A", 2), ("B", 5)]))
+        dis = subprocess.run([DIS, "-defs", defs, image], capture_output=True, text=True).stdout
+        self.assertEqual((dis.count("A:\n"), self.listing("-defs", defs, image)), (2, dis))
+
+    @unittest.skipUnless(hasattr(signal, "SIGPIPE"), "needs SIGPIPE")
+    def test_closed_output_ends_quietly(self):
+        # As `python3 -m zqs.dis IMAGE | head`: the reader of the pipe is gone.
+        image, _ = self.demo_image("mif")
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        run = subprocess.run([sys.executable, "-m", "zqs.dis", image], stdout=write_end,
+                             stderr=subprocess.PIPE)
+        os.close(write_end)
+        self.assertEqual((run.returncode, run.stderr), (-signal.SIGPIPE, b""))
 
     def test_unreadable_image(self):
         err = io.StringIO()

@@ -103,13 +103,26 @@ class Program:
     address order; `sources` address -> (file, line) of the word's statement (file "" and
     line 0 for an image); `report` the text the assembler printed (with `-W`, which
     `assemble_file` passes, the warnings and the summary line) and `warnings` its warning
-    messages."""
+    messages.
+
+    A Program that the package made holds the library's program for `listing_text`; its
+    copies (copy.copy, copy.deepcopy) share it, and it is freed with the last of them. Such
+    a Program cannot be pickled."""
     arch: str
     words: Dict[int, int] = field(default_factory=dict)
     labels: Dict[str, int] = field(default_factory=dict)
     sources: Dict[int, Tuple[str, int]] = field(default_factory=dict)
     report: str = ""
     warnings: Tuple[Message, ...] = ()
+
+    def listing(self) -> str:
+        """The listing of the words and labels exactly as dis-zqs prints it for an image:
+        "ADDRESS  WORD  TEXT" lines (TEXT as `listing_text` gives it), label and gap lines.
+        Only for a Program of `read_image` or `assemble_file`."""
+        handle = getattr(self, "_handle", None)
+        if handle is None:
+            raise ValueError("listing needs a Program made by read_image or assemble_file")
+        return _decode(_lib_handle.zqs_program_listing(handle.ptr))
 
 
 # --- arguments ---------------------------------------------------------------------------
@@ -164,12 +177,13 @@ def _decode(data: Optional[bytes]) -> str:
 
 
 def _with_buffer(call) -> Tuple[int, str]:
-    """Runs call(buffer, size) and grows the buffer while the text filled it."""
+    """Runs call(buffer, size) and, while the text filled the buffer (and so may have been
+    cut), runs it again with a larger one: the text comes back whole."""
     size = 1024
     while True:
         buf = ctypes.create_string_buffer(size)
         rc = call(buf, size)
-        if len(buf.value) < size - 1 or size >= 1 << 26:
+        if len(buf.value) < size - 1:
             return rc, _decode(buf.value)
         size *= 8
 
@@ -209,7 +223,7 @@ def listing_text(word: int, arch: str = DEFAULT_ARCH, labels: Optional[Program] 
     the text assembles to another word, and ".var 0x........  ; REASON" for a word that is
     no instruction."""
     c_arch, w = _arch(arch), _u32(word, "word")
-    handle = getattr(labels, "_handle", None)
+    handle = getattr(getattr(labels, "_handle", None), "ptr", None)
     rc, text = _with_buffer(lambda buf, n: _lib_handle.zqs_listing_text(c_arch, w, handle,
                                                                         buf, n))
     if rc != 0:
@@ -228,9 +242,10 @@ def register_name(address: int, arch: str = DEFAULT_ARCH) -> str:
 
 # --- whole programs ----------------------------------------------------------------------
 
-def _program(handle: ctypes.c_void_p, arch: str) -> Program:
+def _program(handle: ctypes.c_void_p) -> Program:
     lib = _lib_handle
-    prog = Program(arch=arch, report=_decode(lib.zqs_program_report(handle)))
+    prog = Program(arch=_decode(lib.zqs_program_arch(handle)),
+                   report=_decode(lib.zqs_program_report(handle)))
     address, word = ctypes.c_uint32(), ctypes.c_uint32()
     file, line = ctypes.c_char_p(), ctypes.c_uint()
     for i in range(lib.zqs_program_word_count(handle)):
@@ -246,50 +261,41 @@ def _program(handle: ctypes.c_void_p, arch: str) -> Program:
     return prog
 
 
-def _run(call, arch: str, given_arch: Optional[str]) -> Program:
+class _Handle:
+    """Owns one zqs_program of the library and frees it when the last Program that holds
+    it is gone. Copies of a Program (copy.copy, copy.deepcopy) share it: the library's
+    program never changes, so there is nothing to copy."""
+
+    __slots__ = ("ptr", "__weakref__")
+
+    def __init__(self, ptr: ctypes.c_void_p) -> None:
+        self.ptr = ptr
+        weakref.finalize(self, _lib_handle.zqs_program_free, ptr)
+
+    def __copy__(self) -> "_Handle":
+        return self
+
+    def __deepcopy__(self, memo: dict) -> "_Handle":
+        return self
+
+    def __reduce__(self):
+        raise TypeError("a zqs Program holds a library object and cannot be pickled")
+
+
+def _run(call, given_arch: Optional[str]) -> Program:
     """Runs a library call that makes a zqs_program; raises on failure, frees always.
     The failure is a ValueError when the caller's architecture is unknown."""
-    handle = ctypes.c_void_p()
-    rc = call(ctypes.byref(handle))
-    try:
-        if rc != 0:
-            report = _decode(_lib_handle.zqs_program_report(handle)) if handle else ""
-            raise _fail(given_arch or DEFAULT_ARCH, report.rstrip("\n"))
-        prog = _program(handle, arch)
-    except BaseException:
-        _lib_handle.zqs_program_free(handle)
-        raise
-    # The library's copy of the labels serves listing_text; it goes with the Program.
+    ptr = ctypes.c_void_p()
+    rc = call(ctypes.byref(ptr))
+    handle = _Handle(ptr)
+    if rc != 0:
+        report = _decode(_lib_handle.zqs_program_report(ptr)) if ptr else ""
+        raise _fail(DEFAULT_ARCH if given_arch is None else given_arch, report.rstrip("\n"))
+    prog = _program(ptr)
+    # The library's copy of the labels serves listing_text; it lives as long as the
+    # Program or any copy of it.
     prog._handle = handle
-    weakref.finalize(prog, _lib_handle.zqs_program_free, handle)
     return prog
-
-
-_CMDLINE_ARCH = re.compile(rb"^[ \t]*\.cmdline\b([^;#\r\n]*)", re.IGNORECASE | re.MULTILINE)
-
-
-def _source_arch(path: bytes) -> Optional[str]:
-    """The -arch of a .cmdline directive in the source's first statement, if any."""
-    try:
-        with open(path, "rb") as f:
-            head = f.read(1 << 16)
-    except OSError:
-        return None
-    for line in head.splitlines():
-        stripped = line.strip()
-        if not stripped or stripped[:1] in (b";", b"#"):
-            continue
-        m = _CMDLINE_ARCH.match(line)
-        if not m:
-            return None
-        words = m.group(1).split(b" ")
-        words = [w for w in words if w]
-        found = None
-        for i, w in enumerate(words[:-1]):
-            if w == b"-arch":
-                found = words[i + 1].decode("utf-8", "replace")
-        return found
-    return None
 
 
 def assemble_file(path: PathLike, arch: Optional[str] = None,
@@ -299,8 +305,9 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
     PATH` would, without writing the memory image (`-odef`, `-log`, `--xmldump` in `args`
     write their files as on the command line; `.cmdline` applies).
 
-    `Program.arch` is `arch`, else an `-arch` of `args` or of the source's `.cmdline`, else
-    the default. Raises AssemblyError with the report's messages when the run has errors."""
+    `Program.arch` is the architecture the run used: `arch`, else an `-arch` of `args` or of
+    the source's `.cmdline`, else the default. Raises AssemblyError with the report's
+    messages when the run has errors."""
     if isinstance(args, (str, bytes)):
         raise TypeError("args must be a sequence of str, not a single string")
     argv = [b"-W"] + [_text(a, "args item") for a in args]
@@ -315,47 +322,20 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
     source = _path(path, "path")
     # A name starting with '-' would be read as an option.
     argv.append(b"./" + source if source.startswith(b"-") else source)
-
-    effective = arch
-    if effective is None:
-        for i, a in enumerate(argv[:-2]):
-            if a == b"-arch":
-                effective = argv[i + 1].decode()
-    if effective is None:
-        effective = _source_arch(source) or DEFAULT_ARCH
     c_args = (ctypes.c_char_p * len(argv))(*argv)
-    return _run(lambda out: _lib_handle.zqs_assemble_file(len(argv), c_args, out),
-                effective, arch)
-
-
-_HEAD_ARCH = re.compile(rb"target architecture : ([^ \t\r\n]*)")
-
-
-def _image_arch(path: bytes) -> str:
-    """The architecture an image's head names ("target architecture : NAME"), else the
-    default: the reader's choice when it is given no architecture."""
-    try:
-        with open(path, "rb") as f:
-            for line in f:
-                m = _HEAD_ARCH.search(line)
-                if m:
-                    return m.group(1).decode("utf-8", "replace") or DEFAULT_ARCH
-    except OSError:
-        pass
-    return DEFAULT_ARCH
+    return _run(lambda out: _lib_handle.zqs_assemble_file(len(argv), c_args, out), arch)
 
 
 def read_image(path: PathLike, defs: Optional[PathLike] = None,
-               arch: Optional[str] = DEFAULT_ARCH) -> Program:
+               arch: Optional[str] = None) -> Program:
     """Read a memory image (C array, IFS or MIF, recognised from the content) and, with
     `defs`, the label names of a definitions file (C header or IFS definitions).
 
-    The words are checked against `arch`; None takes the architecture the image's head
-    names (as dis-zqs does without -arch), else the default. Raises AssemblyError with the
-    reader's message (file and line) when the image or the definitions cannot be read."""
+    The words are checked against `arch`; None (the default) takes the architecture the
+    image's head names, else the default, as dis-zqs does without -arch. `Program.arch` is
+    the architecture used. Raises AssemblyError with the reader's message (file and line)
+    when the image or the definitions cannot be read."""
     c_arch = None if arch is None else _arch(arch)
     c_path = _path(path, "path")
     c_defs = None if defs is None else _path(defs, "defs")
-    used = arch if arch is not None else _image_arch(c_path)
-    return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out),
-                used, arch)
+    return _run(lambda out: _lib_handle.zqs_read_image(c_path, c_defs, c_arch, out), arch)

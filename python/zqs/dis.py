@@ -14,41 +14,19 @@ memory addresses) that equal a label's address written as its name (the first on
 from __future__ import annotations
 
 import argparse
+import os
+import signal
 import sys
 from typing import Iterator, List, Optional
 
-from . import AssemblyError, Program, listing_text, read_image
+from . import AssemblyError, Program, read_image
 
 __all__ = ["listing", "main"]
 
 
-def _hex8(value: int) -> str:
-    return "0x%08X" % value
-
-
-def _label_line(name: str, address: int, at_word: bool) -> str:
-    return name + ":" if at_word else "%s:  ; %s, no word there" % (name, _hex8(address))
-
-
 def listing(program: Program) -> Iterator[str]:
-    """The lines of the listing of a read image (without line ends)."""
-    labels = sorted(program.labels.items(), key=lambda item: item[1])  # stable: file order
-    next_label = 0
-    last: Optional[int] = None
-    for address, word in program.words.items():
-        if last is not None and address > last + 4:
-            start = last + 4
-            yield "; gap: %d words, %s to %s" % ((address - start) // 4, _hex8(start),
-                                                  _hex8(address - 4))
-        last = address
-        while next_label < len(labels) and labels[next_label][1] <= address:
-            name, at = labels[next_label]
-            yield _label_line(name, at, at == address)
-            next_label += 1
-        text = listing_text(word, program.arch, program)
-        yield "%s  %s  %s" % (_hex8(address), _hex8(word), text)
-    for name, at in labels[next_label:]:
-        yield _label_line(name, at, False)
+    """The lines of the listing of a read image (without line ends), made by the library."""
+    return iter(program.listing().split("\n")[:-1])  # each line ends with "\n"
 
 
 def main(argv: Optional[List[str]] = None) -> int:
@@ -64,11 +42,24 @@ def main(argv: Optional[List[str]] = None) -> int:
     except (AssemblyError, ValueError) as e:
         print("zqs.dis: %s" % e, file=sys.stderr)
         return 1
-    out = sys.stdout
-    for line in listing(program):
-        out.write(line + "\n")
+    sys.stdout.write(program.listing())
+    sys.stdout.flush()
     return 0
 
 
+def _command() -> int:
+    """main() as a command: a reader that goes away early (`| head`) ends it quietly, as
+    the signal ends other commands."""
+    try:
+        return main()
+    except BrokenPipeError:
+        # Nothing more can be written; nothing is left for the exit to flush either.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        if hasattr(signal, "SIGPIPE"):
+            signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+            os.kill(os.getpid(), signal.SIGPIPE)
+        return 1
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(_command())

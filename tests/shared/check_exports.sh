@@ -12,7 +12,10 @@ zqs_assemble_file
 zqs_assemble_line
 zqs_disassemble_word
 zqs_listing_text
+zqs_program_arch
 zqs_program_free
+zqs_program_listing
+zqs_program_listing_part
 zqs_program_label
 zqs_program_label_count
 zqs_program_report

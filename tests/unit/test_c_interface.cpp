@@ -165,6 +165,34 @@ TEST_F(CFiles, ListingTextOfWords) {
   zqs_program_free(p);
 }
 
+// A program's architecture (as the run used it), its listing (dis-zqs's) and
+// the listing's parts per word; empty names are refused, not taken for NULL.
+TEST_F(CFiles, ProgramArchitectureAndListing) {
+  write("q.zqs", ".cmdline -arch \"zqs24-2\"\nnop\n");
+  write("l.zqs", "Start: nop\n jmp Start\n .org 0x10\n .var 0xA0090000\nend:\n");
+  char const* args[] = {"q.zqs", "l.zqs", "missing.zqs"};
+  zqs_program* p[3];
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(zqs_assemble_file(1, args + i, &p[i]), i / 2);
+  EXPECT_STREQ(zqs_program_arch(p[0]), "zqs24-2");
+  EXPECT_STREQ(zqs_program_arch(p[2]), "");
+  EXPECT_STREQ(zqs_program_listing(p[1]),
+               "Start:\n0x00000000  0x00000000  NOP\n0x00000004  0xE0000000  JMP Start\n"
+               "; gap: 2 words, 0x00000008 to 0x0000000C\n0x00000010  0xA0090000  .var 0xA0090000  ; "
+               "Invalid instruction code 0xA0090000. Bad bit slice 16 to 19.\nend:  ; 0x00000014, no word there\n");
+  EXPECT_STREQ(zqs_program_listing(p[2]), "");
+  EXPECT_STREQ(zqs_program_listing_part(p[1], 0), "Start:\n0x00000000  0x00000000  NOP\n");
+  std::string parts;
+  for (size_t i = 0; zqs_program_listing_part(p[1], i); ++i) parts += zqs_program_listing_part(p[1], i);
+  EXPECT_EQ(parts, zqs_program_listing(p[1]));
+  for (zqs_program* q : p) zqs_program_free(q);
+  EXPECT_EQ(zqs_read_image("l.zqs", "", nullptr, &p[0]), 1);
+  EXPECT_STREQ(zqs_program_report(p[0]), "ASM-ZQS definitions file name must not be empty.");
+  EXPECT_EQ(zqs_read_image("l.zqs", nullptr, "", &p[1]), 1);
+  EXPECT_STREQ(zqs_program_report(p[1]), "ASM-ZQS architecture name must not be empty.");
+  zqs_program_free(p[0]);
+  zqs_program_free(p[1]);
+}
+
 // Labels of a hand-written definitions file, two at one address out of name
 // order: the C interface keeps the file's order, so it names the address as
 // dis-zqs does.
