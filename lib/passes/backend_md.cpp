@@ -95,7 +95,7 @@ void asm_passes::run_md_backend_pass() {
   auto target = [&](std::string const& name) {
     if (!name.empty()) targets.push_back(name);
   };
-  target(output_file_name);
+  if (write_image) target(output_file_name);  // a host of the library takes the words itself
   if (output_format != "mif") target(def_file_name);  // MIF writes no definitions
   target(log_file_name);
 
