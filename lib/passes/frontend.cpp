@@ -77,6 +77,24 @@ FILE* open_readable(std::string const& path) {
   return f;
 }
 
+// The folder part of a path as opened ("" when it has none), with its slash.
+std::string folder_of(std::string const& path) {
+#ifdef _WIN32
+  size_t slash = path.find_last_of("/\\");
+#else
+  size_t slash = path.find_last_of('/');
+#endif
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+bool is_absolute(std::string const& name) {
+#ifdef _WIN32
+  if (name.size() > 1 && name[1] == ':') return true;
+  if (!name.empty() && name[0] == '\\') return true;
+#endif
+  return !name.empty() && name[0] == '/';
+}
+
 void fatal(std::string const& text, std::string const& file, unsigned int line) {
   asm_module::post_msg(text, asm_module::MLV_FATAL, file, line);
 }
@@ -164,18 +182,34 @@ void asm_passes::run_frontend() {
     if (parsed) {
       ir.file_list->push_back(parsed);
       ir.file_map[cur.name] = parsed;
+      std::string const folder = folder_of(read_paths.back());
       try {
         unsigned int index = 0;
         for (asm_stmt* s : *parsed->stmts) {
           ++index;
           if (text_is(s->opcode, ".include")) {
-            std::string const& inc = (*s->args)[0]->data;
-            if (!queued.insert(inc).second) continue;
+            std::string& inc = (*s->args)[0]->data;
+            if (queued.count(inc)) continue;
             FILE* test = open_src_file(inc);
+            std::string name = inc;
+            if (!test && !folder.empty() && !is_absolute(inc)) {
+              // Not found by the search: the including file's folder. A file
+              // found there goes by that path, in the passes, messages and
+              // outputs alike, so that one name can mean a file beside each
+              // of several including files.
+              name = folder + inc;
+              if (queued.count(name)) {
+                inc = name;
+                continue;
+              }
+              if (name.find('\0') == std::string::npos) test = open_readable(name);
+            }
             if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line);
+            inc = name;
+            queued.insert(name);
             note_source(test);
             fclose(test);
-            queue.push_back({inc, cur.name, s->line});
+            queue.push_back({name, cur.name, s->line});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
           }
