@@ -117,11 +117,24 @@ void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool all
                          asm_module::MLV_WARNING, file, s->line);
 }
 
+// Opens an included file: the search of open_src_file, and when that finds
+// nothing, the folder of the including file. found: the name the file goes by,
+// its path when it was found in that folder.
+FILE* open_include(asm_passes& p, std::string const& name, std::string const& folder,
+                   std::string& found) {
+  found = name;
+  if (FILE* f = p.open_src_file(name)) return f;
+  if (folder.empty() || is_absolute(name) || name.find('\0') != std::string::npos) return nullptr;
+  found = folder + name;
+  return open_readable(found);
+}
+
 // Records every file that the .include statements of file name as a source.
-void note_includes(asm_passes& p, asm_file* file) {
+void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
+  std::string found;
   for (asm_stmt* s : *file->stmts) {
     if (!text_is(s->opcode, ".include")) continue;
-    if (FILE* f = p.open_src_file((*s->args)[0]->data)) {
+    if (FILE* f = open_include(p, (*s->args)[0]->data, folder, found)) {
       p.note_source(f);
       fclose(f);
     }
@@ -188,28 +201,18 @@ void asm_passes::run_frontend() {
         for (asm_stmt* s : *parsed->stmts) {
           ++index;
           if (text_is(s->opcode, ".include")) {
+            // A file found beside the including file goes by its path, in the
+            // passes, messages and outputs alike: one name can mean a file
+            // beside each of several including files.
             std::string& inc = (*s->args)[0]->data;
             if (queued.count(inc)) continue;
-            FILE* test = open_src_file(inc);
-            std::string name = inc;
-            if (!test && !folder.empty() && !is_absolute(inc)) {
-              // Not found by the search: the including file's folder. A file
-              // found there goes by that path, in the passes, messages and
-              // outputs alike, so that one name can mean a file beside each
-              // of several including files.
-              name = folder + inc;
-              if (queued.count(name)) {
-                inc = name;
-                continue;
-              }
-              if (name.find('\0') == std::string::npos) test = open_readable(name);
-            }
+            std::string found;
+            FILE* test = open_include(*this, inc, folder, found);
             if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line);
-            inc = name;
-            queued.insert(name);
             note_source(test);
             fclose(test);
-            queue.push_back({name, cur.name, s->line});
+            inc = found;
+            if (queued.insert(found).second) queue.push_back({found, cur.name, s->line});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
           }
@@ -217,7 +220,7 @@ void asm_passes::run_frontend() {
       } catch (...) {
         // The run ends here: make every file this one includes count as a
         // source, so that removing the run's outputs cannot hit one of them.
-        note_includes(*this, parsed);
+        note_includes(*this, parsed, folder);
         throw;
       }
     }
