@@ -11,7 +11,7 @@ cases=(  # name, then the outcome as inc and as main
   'a\#b' ok ok  'a$b' ok ok  'a b' ok ok  'a\ b' ok ok  $'a\tb' refused ok  'a\' ok ok
   'a\\' ok ok  'a\b' ok ok  'a*b' ok ok  'a?b' ok ok  'a[x]b' ok ok  'a\b*' ok ok  'x&' ok ok
   'a~b' ok ok  '(x' ok ok  'x)' ok ok  $'a\vb' ok ok  'a;b' refused refused
-  'a=b' refused refused  '~x' refused refused  'lib(m)' refused refused)
+  'a=b' refused refused  '~x' refused refused  './~x' refused refused  'lib(m)' refused refused)
 bad() { echo "$(printf %q "$name") $use: $*"; fail=1; }
 # remakes COUNT GOALS...: make remakes COUNT of the goals (the rule below logs them).
 remakes() {
