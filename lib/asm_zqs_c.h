@@ -53,7 +53,8 @@ typedef struct zqs_program zqs_program;
 /* One run of the assembler on the arguments that would follow asm-zqs on a
  * command line (args[0] is the first option or the source name; .cmdline
  * applies too), without writing a memory image: -o is accepted and ignored,
- * -odef, -log, --xmldump and --MD write their files. Returns 0 after a run
+ * -odef, -log, --xmldump and --MD write their files (the targets of the --MD
+ * rule are the files written: never the image). Returns 0 after a run
  * without errors, 1 otherwise. *out (when out is not NULL) is set in both
  * cases: its report is the text the program would print (empty after a
  * successful run without -W); after a failed run it holds no words and no

@@ -92,13 +92,47 @@ static void refuse_source(std::string const& name) {
   asm_module::post_msg(text, asm_module::MLV_FATAL, "", 0);
 }
 
+// The file a name would write: the file itself when it exists, otherwise its
+// folder and its last component, so that "a.c", "./a.c" and "sub/../a.c" are
+// one file before as after it was created.
+typedef std::pair<file_id, std::string> output_id;
+
+static output_id output_id_of(std::string const& name) {
+  file_id id;
+  if (id_of_path(name, id)) return output_id(id, "");
+#ifdef _WIN32
+  size_t slash = name.find_last_of("/\\");
+#else
+  size_t slash = name.find_last_of('/');
+#endif
+  std::string dir = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+  std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+  if (id_of_path(dir, id)) return output_id(id, last);
+  return output_id(file_id(0, 0), name);  // the folder is missing: creating it fails anyway
+}
+
 void asm_passes::check_output_names() {
-  std::vector<std::string> names;
-  if (write_image) names.push_back(output_file_name);
-  names.insert(names.end(), {def_file_name, log_file_name, md_file_name});
-  if (flag_xml_dump) names.push_back("dump.xml");
-  for (std::string const& n : names)
-    if (is_source_file(n)) refuse_source(n);
+  // Each output name, and whether the run writes that file (MIF has no definitions).
+  std::vector<std::pair<std::string, bool>> names;
+  if (write_image) names.emplace_back(output_file_name, true);
+  names.emplace_back(def_file_name, output_format != "mif");
+  names.emplace_back(log_file_name, true);
+  names.emplace_back(md_file_name, true);
+  if (flag_xml_dump) names.emplace_back("dump.xml", true);
+  for (auto const& n : names)
+    if (is_source_file(n.first)) refuse_source(n.first);
+  // One output file must not replace another: the run would leave only the last one.
+  std::vector<output_id> written;
+  for (auto const& n : names) {
+    if (n.first.empty() || !n.second) continue;
+    struct stat st;  // a device or FIFO (/dev/null, say) takes any number of outputs
+    if (stat(n.first.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) continue;
+    output_id id = output_id_of(n.first);
+    if (std::find(written.begin(), written.end(), id) != written.end())
+      asm_module::post_msg("Refusing to write two outputs into file '" + n.first + "'.",
+                           asm_module::MLV_FATAL, "", 0);
+    written.push_back(id);
+  }
 }
 
 void asm_passes::remove_output(std::string const& name) {

@@ -77,6 +77,24 @@ FILE* open_readable(std::string const& path) {
   return f;
 }
 
+// The folder part of a path as opened ("" when it has none), with its slash.
+std::string folder_of(std::string const& path) {
+#ifdef _WIN32
+  size_t slash = path.find_last_of("/\\");
+#else
+  size_t slash = path.find_last_of('/');
+#endif
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+bool is_absolute(std::string const& name) {
+#ifdef _WIN32
+  if (name.size() > 1 && name[1] == ':') return true;
+  if (!name.empty() && name[0] == '\\') return true;
+#endif
+  return !name.empty() && name[0] == '/';
+}
+
 void fatal(std::string const& text, std::string const& file, unsigned int line) {
   asm_module::post_msg(text, asm_module::MLV_FATAL, file, line);
 }
@@ -99,11 +117,24 @@ void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool all
                          asm_module::MLV_WARNING, file, s->line);
 }
 
+// Opens an included file: the search of open_src_file, and when that finds
+// nothing, the folder of the including file. found: the name the file goes by,
+// its path when it was found in that folder.
+FILE* open_include(asm_passes& p, std::string const& name, std::string const& folder,
+                   std::string& found) {
+  found = name;
+  if (FILE* f = p.open_src_file(name)) return f;
+  if (folder.empty() || is_absolute(name) || name.find('\0') != std::string::npos) return nullptr;
+  found = folder + name;
+  return open_readable(found);
+}
+
 // Records every file that the .include statements of file name as a source.
-void note_includes(asm_passes& p, asm_file* file) {
+void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
+  std::string found;
   for (asm_stmt* s : *file->stmts) {
     if (!text_is(s->opcode, ".include")) continue;
-    if (FILE* f = p.open_src_file((*s->args)[0]->data)) {
+    if (FILE* f = open_include(p, (*s->args)[0]->data, folder, found)) {
       p.note_source(f);
       fclose(f);
     }
@@ -164,18 +195,24 @@ void asm_passes::run_frontend() {
     if (parsed) {
       ir.file_list->push_back(parsed);
       ir.file_map[cur.name] = parsed;
+      std::string const folder = folder_of(read_paths.back());
       try {
         unsigned int index = 0;
         for (asm_stmt* s : *parsed->stmts) {
           ++index;
           if (text_is(s->opcode, ".include")) {
-            std::string const& inc = (*s->args)[0]->data;
-            if (!queued.insert(inc).second) continue;
-            FILE* test = open_src_file(inc);
+            // A file found beside the including file goes by its path, in the
+            // passes, messages and outputs alike: one name can mean a file
+            // beside each of several including files.
+            std::string& inc = (*s->args)[0]->data;
+            if (queued.count(inc)) continue;
+            std::string found;
+            FILE* test = open_include(*this, inc, folder, found);
             if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line);
             note_source(test);
             fclose(test);
-            queue.push_back({inc, cur.name, s->line});
+            inc = found;
+            if (queued.insert(found).second) queue.push_back({found, cur.name, s->line});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
           }
@@ -183,7 +220,7 @@ void asm_passes::run_frontend() {
       } catch (...) {
         // The run ends here: make every file this one includes count as a
         // source, so that removing the run's outputs cannot hit one of them.
-        note_includes(*this, parsed);
+        note_includes(*this, parsed, folder);
         throw;
       }
     }

@@ -299,7 +299,26 @@ TEST_F(CFiles, NoImageIsWrittenOrRemoved) {
   zqs_program_free(p);
   EXPECT_EQ(read("prog.c"), "keep me");
   EXPECT_NE(read("prog.log"), "");
-  EXPECT_EQ(read("prog.d"), "prog.c prog.log: prog.zqs\n");
+  EXPECT_EQ(read("prog.d"), "prog.log: prog.zqs\n");  // the image is no target: it is not written
+}
+
+// Sources that fail only in pass 2, which has placed words by then: the call
+// fails with the tool's report and hands out no word, no label, no rule.
+TEST_F(CFiles, AFailedSecondPassHandsOutNothing) {
+  for (char const* source : {"start: nop\n jmp nowhere\n", "start: nop\n.var W, 8\n.define W 1\n"}) {
+    write("p.zqs", source);
+    char const* argv[] = {"asm-zqs", "--MD", "p.d", "p.zqs"};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(asm_zqs_main(4, argv), 1);
+    std::string printed = testing::internal::GetCapturedStdout();
+    zqs_program* p = nullptr;
+    EXPECT_EQ(zqs_assemble_file(3, argv + 1, &p), 1) << source;
+    EXPECT_EQ(zqs_program_report(p), printed);
+    EXPECT_EQ(zqs_program_word_count(p) + zqs_program_label_count(p), 0u) << source;
+    EXPECT_EQ(zqs_program_word(p, 0, nullptr, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(access("p.d", F_OK), -1) << source;
+    zqs_program_free(p);
+  }
 }
 
 }  // namespace
