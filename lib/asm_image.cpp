@@ -211,8 +211,8 @@ struct image_parser {
         malformed(r.line);
       if (img.output_label.empty()) img.output_label = string(label);
       else if (label != img.output_label)
-        fail(r.line, "memory label '" + string(label) + "' differs from '" + img.output_label +
-                         "' of the lines before.");
+        fail(r.line, "memory label '" + message_quote(label) + "' differs from '" +
+                         message_quote(img.output_label) + "' of the lines before.");
       add(r.line, a, v);
     }
   }
@@ -390,7 +390,7 @@ image_type parse_image(string const& name, string const& text, image_read_option
   image_type img;
   img.format = opt.format.empty() ? recognise(name, text) : opt.format;
   if (img.format != "c" && img.format != "ifs" && img.format != "mif")
-    throw image_error("", 0, "unknown image format '" + img.format + "'.");
+    throw image_error("", 0, "unknown image format '" + message_quote(img.format) + "'.");
 
   unsigned int base = opt.base_set ? opt.base : 0;
   if (defs && defs->has_offset) base = defs->offset;
@@ -405,9 +405,9 @@ image_type parse_image(string const& name, string const& text, image_read_option
   if (img.arch_name.empty()) img.arch_name = "zqs24-1";
   auto a = asm_arch::arch_map.find(img.arch_name);
   if (a == asm_arch::arch_map.end()) {
-    if (opt.arch.empty())
-      throw image_error(name, img.image_arch_line, "unknown architecture '" + img.arch_name + "'.");
-    throw image_error("", 0, "unknown architecture '" + img.arch_name + "'.");
+    string text = "unknown architecture '" + message_quote(img.arch_name) + "'.";
+    if (opt.arch.empty()) throw image_error(name, img.image_arch_line, text);
+    throw image_error("", 0, text);
   }
   unsigned int width = a->second.instr_width;
   if (img.format == "mif" && p.mif_width != width)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "asm_image.h"
+#include "asm_utils.h"
 
 namespace {
 
@@ -169,6 +170,8 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
       {ifs_image + w("00000100", "0"), {}, "img:6: address 0x00000100 does not ascend (the word before is at 0x00000100)."},
       {w("00000002", "0"), {}, "img:1: address 0x00000002 is not a multiple of 4."},
       {w("0", "0") + "AEI WRITE $(#b+h#4)      h#0\n", {}, "img:2: memory label 'b' differs from 'zqs0_mem' of the lines before."},
+      {w("0", "0") + "AEI WRITE $(#" + std::string(300, 'b') + "+h#4)      h#0\n", {},
+       "img:2: memory label '" + std::string(200, 'b') + "...' differs from 'zqs0_mem' of the lines before."},
       {w("0", "0") + "AEI READ\n", {}, "img:2: malformed line."},
       {"AEI WRITE $(#+h#0)      h#0\n", {}, "img:1: malformed line."},
       {"AEI WRITE $(#m-h#0)      h#0\n", {}, "img:1: malformed line."},
@@ -197,8 +200,11 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
       {mh + "  1 : 1;\n  01 : 2;\n", {}, "img:8: address 0x00000004 does not ascend (the word before is at 0x00000004)."},
       {mh + "  2 : 1;\n  1 : 2;\n", {}, "img:8: address 0x00000004 does not ascend (the word before is at 0x00000008)."},
       {mh + "  40000000 : 1;\n", {}, "img:7: address beyond 0xFFFFFFFC."},
-      {"x", image_read_options{"", "x", "", false, 0}, "unknown image format 'x'."},
+      {"x", image_read_options{"", "a\tb", "", false, 0}, "unknown image format 'a\\tb'."},
       {"-- target architecture : zqs99\n", {}, "img:1: unknown architecture 'zqs99'."},
+      {"\n-- target architecture : zq\x7Fs\n", {}, "img:2: unknown architecture 'zq\\x7Fs'."},
+      {"-- target architecture : " + std::string(300, 'z') + "\n", {},
+       "img:1: unknown architecture '" + std::string(200, 'z') + "...'."},
       {"-- x\n", image_read_options{"zqs99", "", "", false, 0}, "unknown architecture 'zqs99'."},
       {mif_image, zqs16, "img:3: WIDTH 32 does not fit the 25-bit instructions of zqs16-1."},
       {ifs_image + w("00000108", "02000000"), {}, "img:6: word 0x02000000 is wider than the 25-bit instructions of zqs16-1."},
@@ -214,6 +220,14 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
     EXPECT_STREQ(e.what(), "no/such/image.c: file cannot be read.");
     EXPECT_EQ(e.line, 0u);
   }
+}
+
+// Quoted file text: control characters escaped, cut after 200 bytes but never
+// inside a UTF-8 character.
+TEST(ImageRead, QuotedTextIsBoundedAndPrintable) {
+  EXPECT_EQ(message_quote("a\r\n\t\x1B\x7F\xC3\xA9"), "a\\r\\n\\t\\x1B\\x7F\xC3\xA9");
+  EXPECT_EQ(message_quote(std::string(200, 'x')), std::string(200, 'x'));
+  EXPECT_EQ(message_quote(std::string(199, 'x') + "\xC3\xA9"), std::string(199, 'x') + "...");
 }
 
 // Every way the definitions reader rejects a text, with the exact message.
