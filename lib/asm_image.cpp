@@ -18,25 +18,33 @@ image_error::image_error(string f, unsigned int l, string t)
 
 namespace {
 
-// Lines of a text, either line end; the last line may lack one.
+bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }
+
+// Lines of a text, either line end the back-ends write (LF, CR LF); the last
+// line may lack one. Whatever the format, a byte-order mark or a carriage
+// return without line feed is an error of its own: read on, it would only
+// show as a confusing fault further down (or as an empty image).
 struct line_reader {
+  string const& name;
   sv text;
   size_t pos = 0;
   unsigned int line = 0;
 
   bool next(sv& out) {
     if (pos >= text.size()) return false;
+    if (pos == 0 && starts(text, "\xEF\xBB\xBF"))
+      throw image_error(name, 1, "the file starts with a UTF-8 byte-order mark, which asm-zqs never writes.");
     size_t end = text.find('\n', pos);
     if (end == sv::npos) end = text.size();
     out = text.substr(pos, end - pos);
     if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
     pos = end + 1;
     ++line;
+    if (out.find('\r') != sv::npos)
+      throw image_error(name, line, "carriage return without line feed (line ends must be LF or CR LF).");
     return true;
   }
 };
-
-bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }
 
 sv trim(sv s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -139,7 +147,7 @@ struct image_parser {
 
   // A C array; the entries are placed from base.
   void c_array(sv text, unsigned int base) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     enum { HEAD, ENTRIES, TAIL } state = HEAD;
     unsigned int declared = 0, count = 0, last_line = 0;
@@ -195,7 +203,7 @@ struct image_parser {
 
   // AEI WRITE $(#LABEL+h#AAAAAAAA)      h#DDDDDDDD
   void ifs(sv text) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     while (r.next(l)) {
       sv t = trim(l);
@@ -219,7 +227,7 @@ struct image_parser {
 
   // WIDTH, DEPTH, radixes, CONTENT BEGIN, "  IIII : DDDDDDDD;" lines, END;
   void mif(sv text) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     enum { HEAD, CONTENT, TAIL } state = HEAD;
     bool width_seen = false;
@@ -263,16 +271,18 @@ struct image_parser {
 };
 
 // The format by the first line that is neither blank nor a comment; a text of
-// "--" comments only is an IFS command file without words.
+// "--" comments only is an IFS command file without words, unless the comments
+// are a MIF head (which names the assembled size): a MIF file cut off there.
 string recognise(string const& name, sv text) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
-  bool dashes = false;
+  bool dashes = false, mif_head = false;
   while (r.next(l)) {
     sv t = trim(l);
     if (t.empty()) continue;
     if (starts(t, "--")) {
       dashes = true;
+      mif_head = mif_head || starts(t, "-- assembled size : ");
       continue;
     }
     if (starts(t, "/*")) continue;
@@ -281,7 +291,7 @@ string recognise(string const& name, sv text) {
     if (starts(t, "#include") || (t.find('[') != sv::npos && t.find("= {") != sv::npos)) return "c";
     throw image_error(name, r.line, "unknown image format (neither a C array, an IFS command file nor a MIF file).");
   }
-  if (dashes) return "ifs";
+  if (dashes) return mif_head ? "mif" : "ifs";
   throw image_error(name, r.line ? r.line : 1, "unknown image format (no words, no declaration).");
 }
 
@@ -295,7 +305,7 @@ bool eat_paren_dec(sv& s, unsigned int& v) {
 // #define OFFSET_L (n) ..., #define LABEL_L_NAME (i) ...; the other lines of the
 // header (guard, SIZE, extern, comments) pass.
 void c_defs(string const& name, sv text, image_defs_type& d) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l)) {
     sv t = trim(l);
@@ -319,7 +329,7 @@ void c_defs(string const& name, sv text, image_defs_type& d) {
 
 // AEI ASSIGN OFFSET_L = n ..., AEI ASSIGN LABEL_L_NAME = $(#l+h#AAAAAAAA) ...
 void ifs_defs(string const& name, sv text, image_defs_type& d) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l)) {
     sv t = trim(l);
@@ -367,7 +377,7 @@ string read_image_file_text(string const& file) {
 image_defs_type parse_image_defs(string const& name, string const& text) {
   image_defs_type d;
   d.name = name;
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l) && d.format.empty()) {
     sv t = trim(l);

@@ -145,9 +145,16 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
   image_read_options c, ifs, mif, base2, top, zqs16;
   c.format = "c", ifs.format = "ifs", mif.format = "mif", zqs16.arch = "zqs16-1";
   base2.base_set = top.base_set = true, base2.base = 2, top.base = 0xFFFFFFFC;
+  std::string cr_only = mif_image;
+  for (char& ch : cr_only) ch = ch == '\n' ? '\r' : ch;
   struct { std::string text; image_read_options opt; std::string error; } const cases[] = {
       {"", {}, "img:1: unknown image format (no words, no declaration)."},
       {"\nhello\n", {}, "img:2: unknown image format (neither a C array, an IFS command file nor a MIF file)."},
+      {"\xEF\xBB\xBF" + ifs_image, {}, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {"\xEF\xBB\xBF" + mif_image, mif, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {cr_only, {}, "img:1: carriage return without line feed (line ends must be LF or CR LF)."},
+      {"-- a\r\nx\ry\n", {}, "img:2: carriage return without line feed (line ends must be LF or CR LF)."},
+      {"-- g \n-- assembled size : 8 bytes\n\n", {}, "img:3: no CONTENT BEGIN in the MIF file."},
       {"x y[2] = { \n    0x1,\n    0x2\n    0x3\n};\n", {}, "img:3: malformed line."},
       {"x y[2] = { \n    0x1,\n};\n", {}, "img:3: the array holds 1 words but is declared with 2."},
       {"x y[1] = { \n    0x1,\n    0x2\n};\n", {}, "img:4: the array holds 2 words but is declared with 1."},
@@ -237,6 +244,8 @@ TEST(ImageDefs, EveryRejectionNamesFileAndLine) {
       {"", "defs:1: unknown definitions format (no definitions)."},
       {"/* x */\n\n", "defs:2: unknown definitions format (no definitions)."},
       {"hello\n", "defs:1: unknown definitions format (neither a C header nor IFS definitions)."},
+      {"\xEF\xBB\xBF" + co, "defs:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {co + "#define LABEL_A_X (1)\r#endif\n", "defs:2: carriage return without line feed (line ends must be LF or CR LF)."},
       {"#define OFFSET_ (4)\n", "defs:1: malformed line."},
       {"#define OFFSET_A 4\n", "defs:1: malformed line."},
       {"#define OFFSET_A (x)\n", "defs:1: malformed line."},
