@@ -249,7 +249,15 @@ struct image_parser {
         } else if (t == "BEGIN") {
           if (!width_seen) fail(r.line, "the MIF file gives no WIDTH.");
           state = CONTENT;
-        } else if (t != "ADDRESS_RADIX = HEX;" && t != "DATA_RADIX = HEX;" && t != "CONTENT") {
+        } else if (starts(t, "ADDRESS_RADIX = ") || starts(t, "DATA_RADIX = ")) {
+          size_t eq = t.find(" = ");
+          sv radix = t.substr(eq + 3);
+          if (!radix.empty() && radix.back() == ';') radix.remove_suffix(1);
+          else malformed(r.line);
+          if (radix != "HEX")
+            fail(r.line, string(t.substr(0, eq)) + " '" + message_quote(radix) +
+                             "' is not supported (asm-zqs writes HEX).");
+        } else if (t != "CONTENT") {
           malformed(r.line);
         }
       } else if (state == CONTENT) {
