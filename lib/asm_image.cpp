@@ -310,6 +310,14 @@ bool eat_paren_dec(sv& s, unsigned int& v) {
   return eat_dec(s, v) && eat(s, ")");
 }
 
+// The OFFSET line: the first word's byte address, which labels count from.
+void set_offset(string const& name, unsigned int line, string label, unsigned int v, image_defs_type& d) {
+  if (v % 4) throw image_error(name, line, "offset " + hex8(v) + " is not a multiple of 4.");
+  d.output_label = std::move(label);
+  d.has_offset = true;
+  d.offset = v;
+}
+
 // #define OFFSET_L (n) ..., #define LABEL_L_NAME (i) ...; the other lines of the
 // header (guard, SIZE, extern, comments) pass.
 void c_defs(string const& name, sv text, image_defs_type& d) {
@@ -323,9 +331,7 @@ void c_defs(string const& name, sv text, image_defs_type& d) {
     unsigned int v;
     if (eat(macro, "OFFSET_")) {
       if (macro.empty() || !eat_paren_dec(t, v)) throw image_error(name, r.line, "malformed line.");
-      d.output_label = string(macro);
-      d.has_offset = true;
-      d.offset = v;
+      set_offset(name, r.line, string(macro), v, d);
     } else if (eat(macro, "LABEL_")) {
       string prefix = d.output_label + "_";
       if (!d.has_offset || !starts(macro, prefix) || macro.size() == prefix.size() || !eat_paren_dec(t, v))
@@ -349,9 +355,7 @@ void ifs_defs(string const& name, sv text, image_defs_type& d) {
       eat_blanks(t);
       if (label.empty() || !eat(t, "=") || !eat_blanks(t) || !eat_dec(t, v))
         throw image_error(name, r.line, "malformed line.");
-      d.output_label = string(label);
-      d.has_offset = true;
-      d.offset = v;
+      set_offset(name, r.line, string(label), v, d);
     } else if (eat(t, "LABEL_")) {
       sv macro = eat_ident(t);
       string prefix = d.output_label + "_";
