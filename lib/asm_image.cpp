@@ -12,11 +12,12 @@
 using std::string;
 using sv = std::string_view;
 
-image_error::image_error(string f, unsigned int l, string t)
-    : std::runtime_error(f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t),
-      file(std::move(f)), line(l), text(std::move(t)) {}
-
 namespace {
+
+// "FILE:LINE: text", "FILE: text" or "text".
+string located(string const& f, unsigned int l, string const& t) {
+  return f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t;
+}
 
 bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }
 
@@ -316,6 +317,7 @@ void set_offset(string const& name, unsigned int line, string label, unsigned in
   d.output_label = std::move(label);
   d.has_offset = true;
   d.offset = v;
+  d.offset_line = line;
 }
 
 // #define OFFSET_L (n) ..., #define LABEL_L_NAME (i) ...; the other lines of the
@@ -372,6 +374,9 @@ void ifs_defs(string const& name, sv text, image_defs_type& d) {
 }
 
 }  // namespace
+
+image_error::image_error(string f, unsigned int l, string t)
+    : std::runtime_error(located(f, l, t)), file(std::move(f)), line(l), text(std::move(t)) {}
 
 string read_image_file_text(string const& file) {
   FILE* f = fopen(file.c_str(), "rb");
@@ -446,6 +451,11 @@ image_type parse_image(string const& name, string const& text, image_read_option
     img.def_format = defs->format;
     img.def_name = defs->name;
     img.labels = defs->labels;
+    // Labels of another memory may still be meant (a renamed copy): say so, go on.
+    if (defs->has_offset && !img.output_label.empty() && toupper(defs->output_label) != toupper(img.output_label))
+      img.warnings.push_back(located(defs->name, defs->offset_line,
+                                     "the definitions are for '" + message_quote(defs->output_label) +
+                                         "', not for the image's '" + message_quote(img.output_label) + "'."));
     std::stable_sort(img.labels.begin(), img.labels.end(),
                      [](image_label_type const& x, image_label_type const& y) { return x.address < y.address; });
   }

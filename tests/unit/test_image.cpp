@@ -279,3 +279,14 @@ TEST(ImageDefs, EveryRejectionNamesFileAndLine) {
   EXPECT_EQ(parse_image_defs("d", "#define OFFSET_A (4294967292)\n").offset, 0xFFFFFFFCu);
   EXPECT_EQ(parse_image_defs("d", "#define OFFSET_A (-2147483648)\n").offset, 0x80000000u);
 }
+
+// Definitions of another memory label are read, with a warning at their OFFSET.
+TEST(ImageDefs, OtherMemoryLabelWarns) {
+  image_defs_type rom = parse_image_defs("d.h", "/* x */\n#define OFFSET_ROM (0)\n");
+  image_defs_type mem = parse_image_defs("d.def", "AEI ASSIGN OFFSET_ZQS0_MEM = 0\n");
+  EXPECT_EQ(parse_image("a", ifs_image, {}, &rom).warnings,
+            std::vector<std::string>{"d.h:2: the definitions are for 'ROM', not for the image's 'zqs0_mem'."});
+  EXPECT_TRUE(parse_image("a", ifs_image, {}, &mem).warnings.empty());
+  EXPECT_TRUE(parse_image("a", c_image, {}, &rom).warnings.empty());  // the array 'rom'
+  EXPECT_TRUE(parse_image("a", mif_image, {}, &rom).warnings.empty());  // MIF names no memory
+}
