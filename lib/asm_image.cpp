@@ -12,31 +12,40 @@
 using std::string;
 using sv = std::string_view;
 
-image_error::image_error(string f, unsigned int l, string t)
-    : std::runtime_error(f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t),
-      file(std::move(f)), line(l), text(std::move(t)) {}
-
 namespace {
 
-// Lines of a text, either line end; the last line may lack one.
+// "FILE:LINE: text", "FILE: text" or "text".
+string located(string const& f, unsigned int l, string const& t) {
+  return f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t;
+}
+
+bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }
+
+// Lines of a text, either line end the back-ends write (LF, CR LF); the last
+// line may lack one. Whatever the format, a byte-order mark or a carriage
+// return without line feed is an error of its own: read on, it would only
+// show as a confusing fault further down (or as an empty image).
 struct line_reader {
+  string const& name;
   sv text;
   size_t pos = 0;
   unsigned int line = 0;
 
   bool next(sv& out) {
     if (pos >= text.size()) return false;
+    if (pos == 0 && starts(text, "\xEF\xBB\xBF"))
+      throw image_error(name, 1, "the file starts with a UTF-8 byte-order mark, which asm-zqs never writes.");
     size_t end = text.find('\n', pos);
     if (end == sv::npos) end = text.size();
     out = text.substr(pos, end - pos);
     if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
     pos = end + 1;
     ++line;
+    if (out.find('\r') != sv::npos)
+      throw image_error(name, line, "carriage return without line feed (line ends must be LF or CR LF).");
     return true;
   }
 };
-
-bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }
 
 sv trim(sv s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -139,7 +148,7 @@ struct image_parser {
 
   // A C array; the entries are placed from base.
   void c_array(sv text, unsigned int base) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     enum { HEAD, ENTRIES, TAIL } state = HEAD;
     unsigned int declared = 0, count = 0, last_line = 0;
@@ -195,7 +204,7 @@ struct image_parser {
 
   // AEI WRITE $(#LABEL+h#AAAAAAAA)      h#DDDDDDDD
   void ifs(sv text) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     while (r.next(l)) {
       sv t = trim(l);
@@ -211,15 +220,15 @@ struct image_parser {
         malformed(r.line);
       if (img.output_label.empty()) img.output_label = string(label);
       else if (label != img.output_label)
-        fail(r.line, "memory label '" + string(label) + "' differs from '" + img.output_label +
-                         "' of the lines before.");
+        fail(r.line, "memory label '" + message_quote(label) + "' differs from '" +
+                         message_quote(img.output_label) + "' of the lines before.");
       add(r.line, a, v);
     }
   }
 
   // WIDTH, DEPTH, radixes, CONTENT BEGIN, "  IIII : DDDDDDDD;" lines, END;
   void mif(sv text) {
-    line_reader r{text};
+    line_reader r{name, text};
     sv l;
     enum { HEAD, CONTENT, TAIL } state = HEAD;
     bool width_seen = false;
@@ -241,7 +250,15 @@ struct image_parser {
         } else if (t == "BEGIN") {
           if (!width_seen) fail(r.line, "the MIF file gives no WIDTH.");
           state = CONTENT;
-        } else if (t != "ADDRESS_RADIX = HEX;" && t != "DATA_RADIX = HEX;" && t != "CONTENT") {
+        } else if (starts(t, "ADDRESS_RADIX = ") || starts(t, "DATA_RADIX = ")) {
+          size_t eq = t.find(" = ");
+          sv radix = t.substr(eq + 3);
+          if (!radix.empty() && radix.back() == ';') radix.remove_suffix(1);
+          else malformed(r.line);
+          if (radix != "HEX")
+            fail(r.line, string(t.substr(0, eq)) + " '" + message_quote(radix) +
+                             "' is not supported (asm-zqs writes HEX).");
+        } else if (t != "CONTENT") {
           malformed(r.line);
         }
       } else if (state == CONTENT) {
@@ -263,16 +280,18 @@ struct image_parser {
 };
 
 // The format by the first line that is neither blank nor a comment; a text of
-// "--" comments only is an IFS command file without words.
+// "--" comments only is an IFS command file without words, unless the comments
+// are a MIF head (which names the assembled size): a MIF file cut off there.
 string recognise(string const& name, sv text) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
-  bool dashes = false;
+  bool dashes = false, mif_head = false;
   while (r.next(l)) {
     sv t = trim(l);
     if (t.empty()) continue;
     if (starts(t, "--")) {
       dashes = true;
+      mif_head = mif_head || starts(t, "-- assembled size : ");
       continue;
     }
     if (starts(t, "/*")) continue;
@@ -281,7 +300,7 @@ string recognise(string const& name, sv text) {
     if (starts(t, "#include") || (t.find('[') != sv::npos && t.find("= {") != sv::npos)) return "c";
     throw image_error(name, r.line, "unknown image format (neither a C array, an IFS command file nor a MIF file).");
   }
-  if (dashes) return "ifs";
+  if (dashes) return mif_head ? "mif" : "ifs";
   throw image_error(name, r.line ? r.line : 1, "unknown image format (no words, no declaration).");
 }
 
@@ -292,10 +311,19 @@ bool eat_paren_dec(sv& s, unsigned int& v) {
   return eat_dec(s, v) && eat(s, ")");
 }
 
+// The OFFSET line: the first word's byte address, which labels count from.
+void set_offset(string const& name, unsigned int line, string label, unsigned int v, image_defs_type& d) {
+  if (v % 4) throw image_error(name, line, "offset " + hex8(v) + " is not a multiple of 4.");
+  d.output_label = std::move(label);
+  d.has_offset = true;
+  d.offset = v;
+  d.offset_line = line;
+}
+
 // #define OFFSET_L (n) ..., #define LABEL_L_NAME (i) ...; the other lines of the
 // header (guard, SIZE, extern, comments) pass.
 void c_defs(string const& name, sv text, image_defs_type& d) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l)) {
     sv t = trim(l);
@@ -305,9 +333,7 @@ void c_defs(string const& name, sv text, image_defs_type& d) {
     unsigned int v;
     if (eat(macro, "OFFSET_")) {
       if (macro.empty() || !eat_paren_dec(t, v)) throw image_error(name, r.line, "malformed line.");
-      d.output_label = string(macro);
-      d.has_offset = true;
-      d.offset = v;
+      set_offset(name, r.line, string(macro), v, d);
     } else if (eat(macro, "LABEL_")) {
       string prefix = d.output_label + "_";
       if (!d.has_offset || !starts(macro, prefix) || macro.size() == prefix.size() || !eat_paren_dec(t, v))
@@ -319,7 +345,7 @@ void c_defs(string const& name, sv text, image_defs_type& d) {
 
 // AEI ASSIGN OFFSET_L = n ..., AEI ASSIGN LABEL_L_NAME = $(#l+h#AAAAAAAA) ...
 void ifs_defs(string const& name, sv text, image_defs_type& d) {
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l)) {
     sv t = trim(l);
@@ -331,9 +357,7 @@ void ifs_defs(string const& name, sv text, image_defs_type& d) {
       eat_blanks(t);
       if (label.empty() || !eat(t, "=") || !eat_blanks(t) || !eat_dec(t, v))
         throw image_error(name, r.line, "malformed line.");
-      d.output_label = string(label);
-      d.has_offset = true;
-      d.offset = v;
+      set_offset(name, r.line, string(label), v, d);
     } else if (eat(t, "LABEL_")) {
       sv macro = eat_ident(t);
       string prefix = d.output_label + "_";
@@ -351,6 +375,9 @@ void ifs_defs(string const& name, sv text, image_defs_type& d) {
 
 }  // namespace
 
+image_error::image_error(string f, unsigned int l, string t)
+    : std::runtime_error(located(f, l, t)), file(std::move(f)), line(l), text(std::move(t)) {}
+
 string read_image_file_text(string const& file) {
   FILE* f = fopen(file.c_str(), "rb");
   if (!f) throw image_error(file, 0, "file cannot be read.");
@@ -367,7 +394,7 @@ string read_image_file_text(string const& file) {
 image_defs_type parse_image_defs(string const& name, string const& text) {
   image_defs_type d;
   d.name = name;
-  line_reader r{text};
+  line_reader r{name, text};
   sv l;
   while (r.next(l) && d.format.empty()) {
     sv t = trim(l);
@@ -390,7 +417,7 @@ image_type parse_image(string const& name, string const& text, image_read_option
   image_type img;
   img.format = opt.format.empty() ? recognise(name, text) : opt.format;
   if (img.format != "c" && img.format != "ifs" && img.format != "mif")
-    throw image_error("", 0, "unknown image format '" + img.format + "'.");
+    throw image_error("", 0, "unknown image format '" + message_quote(img.format) + "'.");
 
   unsigned int base = opt.base_set ? opt.base : 0;
   if (defs && defs->has_offset) base = defs->offset;
@@ -405,9 +432,9 @@ image_type parse_image(string const& name, string const& text, image_read_option
   if (img.arch_name.empty()) img.arch_name = "zqs24-1";
   auto a = asm_arch::arch_map.find(img.arch_name);
   if (a == asm_arch::arch_map.end()) {
-    if (opt.arch.empty())
-      throw image_error(name, img.image_arch_line, "unknown architecture '" + img.arch_name + "'.");
-    throw image_error("", 0, "unknown architecture '" + img.arch_name + "'.");
+    string text = "unknown architecture '" + message_quote(img.arch_name) + "'.";
+    if (opt.arch.empty()) throw image_error(name, img.image_arch_line, text);
+    throw image_error("", 0, text);
   }
   unsigned int width = a->second.instr_width;
   if (img.format == "mif" && p.mif_width != width)
@@ -424,6 +451,11 @@ image_type parse_image(string const& name, string const& text, image_read_option
     img.def_format = defs->format;
     img.def_name = defs->name;
     img.labels = defs->labels;
+    // Labels of another memory may still be meant (a renamed copy): say so, go on.
+    if (defs->has_offset && !img.output_label.empty() && toupper(defs->output_label) != toupper(img.output_label))
+      img.warnings.push_back(located(defs->name, defs->offset_line,
+                                     "the definitions are for '" + message_quote(defs->output_label) +
+                                         "', not for the image's '" + message_quote(img.output_label) + "'."));
     std::stable_sort(img.labels.begin(), img.labels.end(),
                      [](image_label_type const& x, image_label_type const& y) { return x.address < y.address; });
   }

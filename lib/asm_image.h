@@ -30,6 +30,7 @@ struct image_defs_type {
   std::string output_label;     // the label part of OFFSET_<label>, as spelt there
   bool has_offset = false;
   unsigned int offset = 0;      // byte address of the first word
+  unsigned int offset_line = 0;
   std::vector<image_label_type> labels;  // in file order
   std::string name;             // the file's name, as given to parse_image_defs
 };
@@ -56,6 +57,7 @@ struct image_type {
   std::string def_format;    // format of the definitions file, empty without one
   std::string def_name;      // name of the definitions file, empty without one
   std::vector<image_label_type> labels;  // ascending addresses, file order among equals
+  std::vector<std::string> warnings;     // "FILE:LINE: text", for the user to see
 };
 
 // A fault of an input file: file and line (0: no line; an empty file: none).

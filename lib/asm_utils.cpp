@@ -143,3 +143,22 @@ bool fits_in_bits(unsigned int v, unsigned int w) {
 }
 
 std::string char2numstr(char c) { return num2str((unsigned char)c); }
+
+std::string message_quote(std::string_view s, size_t max) {
+  size_t n = s.size() <= max ? s.size() : max;
+  while (n < s.size() && n > 0 && ((unsigned char)s[n] & 0xC0) == 0x80) --n;  // not inside a UTF-8 character
+  std::string out;
+  for (unsigned char c : s.substr(0, n)) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c >= 0x20 && c != 0x7F) out += (char)c;
+    else {
+      out += "\\x";
+      out += "0123456789ABCDEF"[c >> 4];
+      out += "0123456789ABCDEF"[c & 15];
+    }
+  }
+  if (n < s.size()) out += "...";
+  return out;
+}

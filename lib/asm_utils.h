@@ -61,5 +61,8 @@ inline unsigned int low_bits(unsigned int v, unsigned int w) {
   return w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
 }
 std::string char2numstr(char c);
+// Text read from a file as a message quotes it: control characters escaped
+// (\r, \t, \xNN), cut after max bytes (at a character boundary) with "...".
+std::string message_quote(std::string_view s, size_t max = 200);
 
 #endif

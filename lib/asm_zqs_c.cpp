@@ -251,7 +251,9 @@ int zqs_read_image(const char* image, const char* defs, const char* arch, zqs_pr
     opt.def_file = defs ? defs : "";
     asm_api_lock lock(asm_api_mutex());
     try {
-      take_image(read_image(image, opt), prog);
+      image_type img = read_image(image, opt);
+      for (std::string const& w : img.warnings) prog.report += "warning: " + w + "\n";
+      take_image(img, prog);
       return 0;
     } catch (image_error const& e) {
       prog.report = std::string(e.what()) + "\n";

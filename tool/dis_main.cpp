@@ -154,6 +154,7 @@ string run(options const& o) {
   }
   image_type img = o.image == "-" ? read_image_text("<stdin>", read_stdin(), o.read)
                                   : read_image(o.image, o.read);
+  for (string const& w : img.warnings) fprintf(stderr, "dis-zqs: warning: %s\n", w.c_str());
   if (!o.source) return dis_listing(img);
   if (!img.image_arch.empty() && img.image_arch != img.arch_name)
     throw image_error(o.image == "-" ? "<stdin>" : o.image, img.image_arch_line,

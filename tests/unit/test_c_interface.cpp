@@ -222,6 +222,16 @@ TEST_F(CFiles, ImageLabelsKeepTheOrderOfTheDefinitionsFile) {
   zqs_program_free(p);
 }
 
+// Definitions of another memory label are read; the report holds the warning.
+TEST_F(CFiles, ImageReportHoldsTheReadersWarnings) {
+  write("p.ifs", "AEI WRITE $(#zqs0_mem+h#00000000)      h#00000000\n");
+  write("p.def", "AEI ASSIGN OFFSET_ROM = 0\n");
+  zqs_program* p = nullptr;
+  ASSERT_EQ(zqs_read_image("p.ifs", "p.def", "zqs24-1", &p), 0);
+  EXPECT_STREQ(zqs_program_report(p), "warning: p.def:1: the definitions are for 'ROM', not for the image's 'zqs0_mem'.\n");
+  zqs_program_free(p);
+}
+
 // A host that called the library before must get a clean run: the messages of a
 // failed line stay in the list until the next call, and must not count there.
 TEST_F(CFiles, RunAfterAFailedLineReportsOnlyItsOwnMessages) {

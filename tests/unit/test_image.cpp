@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "asm_image.h"
+#include "asm_utils.h"
 
 namespace {
 
@@ -137,32 +138,88 @@ TEST(ImageRead, IfsDefinitions) {
   EXPECT_EQ(d.labels[0].line, 6u);
 }
 
-TEST(ImageRead, FaultsNameFileAndLine) {
-  EXPECT_EQ(error_of(""), "img:1: unknown image format (no words, no declaration).");
-  EXPECT_EQ(error_of("\nhello\n"),
-            "img:2: unknown image format (neither a C array, an IFS command file nor a MIF file).");
-  EXPECT_EQ(error_of("x y[2] = { \n    0x1,\n    0x2\n    0x3\n};\n"), "img:3: malformed line.");
-  EXPECT_EQ(error_of("x y[2] = { \n    0x1,\n};\n"), "img:3: the array holds 1 words but is declared with 2.");
-  EXPECT_EQ(error_of("x y[1] = { \n    0x1\n"), "img:3: the array is not closed by \"};\".");
-  EXPECT_EQ(error_of("x y[1] = { \n    0x123456789\n};\n"), "img:2: malformed line.");
-  EXPECT_EQ(error_of(ifs_image + "AEI WRITE $(#zqs0_mem+h#00000008)      h#00000000\n"),
-            "img:6: address 0x00000008 does not ascend (the word before is at 0x00000100).");
-  EXPECT_EQ(error_of("AEI WRITE $(#a+h#00000002)      h#00000000\n"),
-            "img:1: address 0x00000002 is not a multiple of 4.");
-  EXPECT_EQ(error_of("AEI WRITE $(#a+h#00000000)      h#0\nAEI WRITE $(#b+h#00000004)      h#0\n"),
-            "img:2: memory label 'b' differs from 'a' of the lines before.");
-  // zqs16-1 words have 25 bits.
-  EXPECT_EQ(error_of(ifs_image + "AEI WRITE $(#zqs0_mem+h#00000108)      h#02000000\n"),
-            "img:6: word 0x02000000 is wider than the 25-bit instructions of zqs16-1.");
-  EXPECT_EQ(error_of(mif_image, image_read_options{"zqs16-1", "", "", false, 0}),
-            "img:3: WIDTH 32 does not fit the 25-bit instructions of zqs16-1.");
-  EXPECT_EQ(error_of("-- target architecture : zqs99\n"), "img:1: unknown architecture 'zqs99'.");
-  EXPECT_EQ(error_of(c_image, image_read_options{"", "mif", "", false, 0}), "img:1: malformed line.");
-  EXPECT_EQ(error_of(c_image, image_read_options{"", "", "", true, 2}), "base address 0x00000002 is not a multiple of 4.");
-  EXPECT_EQ(defs_error_of("AEI ASSIGN OFFSET_A =    0\nAEI ASSIGN LABEL_B_X = $(#a+h#00000000)\n"),
-            "defs:2: malformed line.");
-  EXPECT_EQ(defs_error_of("hello\n"),
-            "defs:1: unknown definitions format (neither a C header nor IFS definitions).");
+// Every way the image reader rejects a text, with the exact message.
+TEST(ImageRead, EveryRejectionNamesFileAndLine) {
+  auto w = [](std::string a, std::string d) { return "AEI WRITE $(#zqs0_mem+h#" + a + ")      h#" + d + "\n"; };
+  std::string const mh = "WIDTH = 32;\nDEPTH = 1;\nADDRESS_RADIX = HEX;\nDATA_RADIX = HEX;\nCONTENT\nBEGIN\n";
+  image_read_options c, ifs, mif, base2, top, zqs16;
+  c.format = "c", ifs.format = "ifs", mif.format = "mif", zqs16.arch = "zqs16-1";
+  base2.base_set = top.base_set = true, base2.base = 2, top.base = 0xFFFFFFFC;
+  std::string cr_only = mif_image;
+  for (char& ch : cr_only) ch = ch == '\n' ? '\r' : ch;
+  struct { std::string text; image_read_options opt; std::string error; } const cases[] = {
+      {"", {}, "img:1: unknown image format (no words, no declaration)."},
+      {"\nhello\n", {}, "img:2: unknown image format (neither a C array, an IFS command file nor a MIF file)."},
+      {"\xEF\xBB\xBF" + ifs_image, {}, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {"\xEF\xBB\xBF" + mif_image, mif, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {cr_only, {}, "img:1: carriage return without line feed (line ends must be LF or CR LF)."},
+      {"-- a\r\nx\ry\n", {}, "img:2: carriage return without line feed (line ends must be LF or CR LF)."},
+      {"-- g \n-- assembled size : 8 bytes\n\n", {}, "img:3: no CONTENT BEGIN in the MIF file."},
+      {"x y[2] = { \n    0x1,\n    0x2\n    0x3\n};\n", {}, "img:3: malformed line."},
+      {"x y[2] = { \n    0x1,\n};\n", {}, "img:3: the array holds 1 words but is declared with 2."},
+      {"x y[1] = { \n    0x1,\n    0x2\n};\n", {}, "img:4: the array holds 2 words but is declared with 1."},
+      {"x y[1] = { \n    0x1\n", {}, "img:3: the array is not closed by \"};\"."},
+      {"x y[1] = { \n    0x123456789\n};\n", {}, "img:2: malformed line."},
+      {"x y[1] = { \n    0x1 2\n};\n", {}, "img:2: malformed line."},
+      {"x y[1] = { \n    1\n};\n", {}, "img:2: malformed line."},
+      {"x y[0] = { \n};\nz\n", {}, "img:3: malformed line."},
+      {"/* a */\n#include \"x\"\n", {}, "img:2: no array declaration in the C array file."},
+      {"x y = { \n", c, "img:1: malformed line."},
+      {"x 1y[0] = { \n", c, "img:1: malformed line."},
+      {"y[0] = { \n", c, "img:1: malformed line."},
+      {"x\ty[0] = { \n", c, "img:1: malformed line."},
+      {"x y[a] = { \n", c, "img:1: malformed line."},
+      {"x y[0] { \n", c, "img:1: malformed line."},
+      {"x y[0] = { 0\n", c, "img:1: malformed line."},
+      {"x y[2] = { \n    0x1,\n    0x2\n};\n", top, "img:3: address beyond 0xFFFFFFFC."},
+      {"x y[1] = { \n    0x1\n};\n", base2, "base address 0x00000002 is not a multiple of 4."},
+      {ifs_image + w("00000008", "0"), {}, "img:6: address 0x00000008 does not ascend (the word before is at 0x00000100)."},
+      {ifs_image + w("00000100", "0"), {}, "img:6: address 0x00000100 does not ascend (the word before is at 0x00000100)."},
+      {w("00000002", "0"), {}, "img:1: address 0x00000002 is not a multiple of 4."},
+      {w("0", "0") + "AEI WRITE $(#b+h#4)      h#0\n", {}, "img:2: memory label 'b' differs from 'zqs0_mem' of the lines before."},
+      {w("0", "0") + "AEI WRITE $(#" + std::string(300, 'b') + "+h#4)      h#0\n", {},
+       "img:2: memory label '" + std::string(200, 'b') + "...' differs from 'zqs0_mem' of the lines before."},
+      {w("0", "0") + "AEI READ\n", {}, "img:2: malformed line."},
+      {"AEI WRITE $(#+h#0)      h#0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m-h#0)      h#0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#)      h#0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#0      h#0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#0)h#0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#0)      0\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#0)      h#\n", {}, "img:1: malformed line."},
+      {"AEI WRITE $(#m+h#0)      h#0;\n", {}, "img:1: malformed line."},
+      {c_image, mif, "img:1: malformed line."},
+      {"WIDTH = x;\n", {}, "img:1: malformed line."},
+      {"WIDTH = 32\n", {}, "img:1: malformed line."},
+      {"DEPTH = 1\n", {}, "img:1: malformed line."},
+      {"DEPTH = 1;\nBEGIN\n", {}, "img:2: the MIF file gives no WIDTH."},
+      {"WIDTH = 32;\nCONTENTS\n", {}, "img:2: malformed line."},
+      {"WIDTH = 32;\nADDRESS_RADIX = DEC;\n", {}, "img:2: ADDRESS_RADIX 'DEC' is not supported (asm-zqs writes HEX)."},
+      {"WIDTH = 32;\nDATA_RADIX = \x01;\n", {}, "img:2: DATA_RADIX '\\x01' is not supported (asm-zqs writes HEX)."},
+      {"WIDTH = 32;\nDATA_RADIX = HEX\n", {}, "img:2: malformed line."},
+      {"WIDTH = 32;\nCONTENT\n", {}, "img:2: no CONTENT BEGIN in the MIF file."},
+      {mh + "  0 : 1;\n", {}, "img:8: the MIF file ends without \"END;\"."},
+      {mh + "  0 : 1;\nEND;\n  1 : 1;\n", {}, "img:9: malformed line."},
+      {mh + "  : 1;\n", {}, "img:7: malformed line."},
+      {mh + "  0 = 1;\n", {}, "img:7: malformed line."},
+      {mh + "  0 : ;\n", {}, "img:7: malformed line."},
+      {mh + "  0 : 1\n", {}, "img:7: malformed line."},
+      {mh + "  1 : 1;\n  01 : 2;\n", {}, "img:8: address 0x00000004 does not ascend (the word before is at 0x00000004)."},
+      {mh + "  2 : 1;\n  1 : 2;\n", {}, "img:8: address 0x00000004 does not ascend (the word before is at 0x00000008)."},
+      {mh + "  40000000 : 1;\n", {}, "img:7: address beyond 0xFFFFFFFC."},
+      {"x", image_read_options{"", "a\tb", "", false, 0}, "unknown image format 'a\\tb'."},
+      {"-- target architecture : zqs99\n", {}, "img:1: unknown architecture 'zqs99'."},
+      {"\n-- target architecture : zq\x7Fs\n", {}, "img:2: unknown architecture 'zq\\x7Fs'."},
+      {"-- target architecture : " + std::string(300, 'z') + "\n", {},
+       "img:1: unknown architecture '" + std::string(200, 'z') + "...'."},
+      {"-- x\n", image_read_options{"zqs99", "", "", false, 0}, "unknown architecture 'zqs99'."},
+      {mif_image, zqs16, "img:3: WIDTH 32 does not fit the 25-bit instructions of zqs16-1."},
+      {ifs_image + w("00000108", "02000000"), {}, "img:6: word 0x02000000 is wider than the 25-bit instructions of zqs16-1."},
+  };
+  for (auto const& k : cases) EXPECT_EQ(error_of(k.text, k.opt), k.error) << k.text;
+  // The limits themselves are accepted: the top word, and 8 digits of a C entry.
+  EXPECT_EQ(parse_image("a", mh + "  3FFFFFFF : FFFFFFFF;\nEND;\n", {}).words.at(0).address, 0xFFFFFFFCu);
+  EXPECT_EQ(parse_image("a", "x y[1] = { \n    0xFFFFFFFF\n};\n", top).words.at(0).code, 0xFFFFFFFFu);
   try {
     read_image("no/such/image.c", {});
     FAIL();
@@ -170,4 +227,66 @@ TEST(ImageRead, FaultsNameFileAndLine) {
     EXPECT_STREQ(e.what(), "no/such/image.c: file cannot be read.");
     EXPECT_EQ(e.line, 0u);
   }
+}
+
+// Quoted file text: control characters escaped, cut after 200 bytes but never
+// inside a UTF-8 character.
+TEST(ImageRead, QuotedTextIsBoundedAndPrintable) {
+  EXPECT_EQ(message_quote("a\r\n\t\x1B\x7F\xC3\xA9"), "a\\r\\n\\t\\x1B\\x7F\xC3\xA9");
+  EXPECT_EQ(message_quote(std::string(200, 'x')), std::string(200, 'x'));
+  EXPECT_EQ(message_quote(std::string(199, 'x') + "\xC3\xA9"), std::string(199, 'x') + "...");
+}
+
+// Every way the definitions reader rejects a text, with the exact message.
+TEST(ImageDefs, EveryRejectionNamesFileAndLine) {
+  std::string const co = "#define OFFSET_A (4)\n", io = "AEI ASSIGN OFFSET_A = 4\n";
+  struct { std::string text, error; } const cases[] = {
+      {"", "defs:1: unknown definitions format (no definitions)."},
+      {"/* x */\n\n", "defs:2: unknown definitions format (no definitions)."},
+      {"hello\n", "defs:1: unknown definitions format (neither a C header nor IFS definitions)."},
+      {"\xEF\xBB\xBF" + co, "defs:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
+      {co + "#define LABEL_A_X (1)\r#endif\n", "defs:2: carriage return without line feed (line ends must be LF or CR LF)."},
+      {"#define OFFSET_ (4)\n", "defs:1: malformed line."},
+      {"#define OFFSET_A 4\n", "defs:1: malformed line."},
+      {"#define OFFSET_A (x)\n", "defs:1: malformed line."},
+      {"#define OFFSET_A (4\n", "defs:1: malformed line."},
+      {"#define OFFSET_A (4294967296)\n", "defs:1: malformed line."},
+      {"#define OFFSET_A (-2147483649)\n", "defs:1: malformed line."},
+      {"#ifndef X\n#define OFFSET_A (  2)\n", "defs:2: offset 0x00000002 is not a multiple of 4."},
+      {"#define LABEL__X (1)\n" + co, "defs:1: malformed line."},
+      {co + "#define LABEL_B_X (1)\n", "defs:2: malformed line."},
+      {co + "#define LABEL_A_ (1)\n", "defs:2: malformed line."},
+      {co + "#define LABEL_A_X [1]\n", "defs:2: malformed line."},
+      {io + "AEI READ\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN COUNT_A = 1\n", "defs:2: malformed line."},
+      {"AEI ASSIGN OFFSET_ = 4\n", "defs:1: malformed line."},
+      {"AEI ASSIGN OFFSET_A 4\n", "defs:1: malformed line."},
+      {"AEI ASSIGN OFFSET_A =4\n", "defs:1: malformed line."},
+      {"AEI ASSIGN OFFSET_A = x\n", "defs:1: malformed line."},
+      {"AEI ASSIGN OFFSET_A = 6\n", "defs:1: offset 0x00000006 is not a multiple of 4."},
+      {"AEI ASSIGN LABEL__X = $(#a+h#0)\n" + io, "defs:1: malformed line."},
+      {io + "AEI ASSIGN LABEL_B_X = $(#a+h#0)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_ = $(#a+h#0)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X $(#a+h#0)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X = $(#+h#0)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X = $(#a+0)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X = $(#a+h#)\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X = $(#a+h#0\n", "defs:2: malformed line."},
+      {io + "AEI ASSIGN LABEL_A_X = $(#a+h#2)\n", "defs:2: label address 0x00000002 is not a multiple of 4."},
+  };
+  for (auto const& k : cases) EXPECT_EQ(defs_error_of(k.text), k.error) << k.text;
+  // The limits of a C header's numbers are accepted.
+  EXPECT_EQ(parse_image_defs("d", "#define OFFSET_A (4294967292)\n").offset, 0xFFFFFFFCu);
+  EXPECT_EQ(parse_image_defs("d", "#define OFFSET_A (-2147483648)\n").offset, 0x80000000u);
+}
+
+// Definitions of another memory label are read, with a warning at their OFFSET.
+TEST(ImageDefs, OtherMemoryLabelWarns) {
+  image_defs_type rom = parse_image_defs("d.h", "/* x */\n#define OFFSET_ROM (0)\n");
+  image_defs_type mem = parse_image_defs("d.def", "AEI ASSIGN OFFSET_ZQS0_MEM = 0\n");
+  EXPECT_EQ(parse_image("a", ifs_image, {}, &rom).warnings,
+            std::vector<std::string>{"d.h:2: the definitions are for 'ROM', not for the image's 'zqs0_mem'."});
+  EXPECT_TRUE(parse_image("a", ifs_image, {}, &mem).warnings.empty());
+  EXPECT_TRUE(parse_image("a", c_image, {}, &rom).warnings.empty());  // the array 'rom'
+  EXPECT_TRUE(parse_image("a", mif_image, {}, &rom).warnings.empty());  // MIF names no memory
 }
