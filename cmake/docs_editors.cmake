@@ -7,6 +7,11 @@ install(FILES docs/man/asm_zqs.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
 if(TARGET dis_zqs)
   install(FILES docs/man/dis-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+# The editor files (a Vim runtime folder, a VS Code extension folder) and the
+# instruction-set reference, as committed.
+install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vim)
+install(DIRECTORY editors/vscode/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vscode)
+install(DIRECTORY docs/isa/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/isa)
 
 if(CMAKE_CROSSCOMPILING)
   return()
