@@ -66,6 +66,19 @@ if(NOT ASM_ZQS_SANITIZE)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
 endif()
 
+# The command blocks of the README, the user guide and the manual pages' EXAMPLES,
+# each document in a private copy of the sources whose build/ is this tree.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND Python3_FOUND AND NOT ASM_ZQS_SANITIZE)
+  foreach(doc README.md docs/guide.md docs/man/asm-zqs.1 docs/man/dis-zqs.1 docs/man/asm_zqs.3)
+    get_filename_component(name ${doc} NAME)
+    add_test(NAME docs/commands/${name}
+             COMMAND ${Python3_EXECUTABLE} ${t}/run_commands.py ${CMAKE_CURRENT_SOURCE_DIR}
+                     ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/doc-commands/${name} ${doc})
+    set_tests_properties(docs/commands/${name} PROPERTIES TIMEOUT 600)
+  endforeach()
+endif()
+
 # The quick start: ./asm-zqs runs a fresh build at once, without cmake or ninja.
 if(NOT WIN32)
   add_test(NAME quickstart/fast_path
