@@ -83,4 +83,7 @@ endif()
 if(NOT WIN32)
   add_test(NAME quickstart/fast_path
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/quickstart/check_fast_path ${CMAKE_CURRENT_SOURCE_DIR} $<TARGET_FILE:asm_zqs>)
+  # The first build: progress on standard error, jobs from the environment, --quick.
+  add_test(NAME quickstart/bootstrap
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/quickstart/check_bootstrap ${CMAKE_CURRENT_SOURCE_DIR})
 endif()
