@@ -53,11 +53,11 @@ else
   targets=${ASM_ZQS_NINJA_TARGETS:-}
   what="everything"
 fi
-# Parallel jobs: as asked, else as many as ninja would take (cores + 2, 2 for one core).
+# Parallel jobs: as asked, else as many as ninja would take by itself.
 jobs=${ASM_ZQS_JOBS:-${CMAKE_BUILD_PARALLEL_LEVEL:-}}
 if [ -z "$jobs" ]; then
   cores=$(nproc 2>/dev/null || echo 1)
-  if [ "$cores" -le 1 ]; then jobs=2; else jobs=$((cores + 2)); fi
+  case $cores in 0|1) jobs=2 ;; 2) jobs=3 ;; *) jobs=$((cores + 2)) ;; esac
 elif ! [[ $jobs =~ ^[1-9][0-9]*$ ]]; then
   echo "ASM_ZQS_JOBS/CMAKE_BUILD_PARALLEL_LEVEL must be a positive number, not '$jobs'" >&2
   exit 1
