@@ -7,6 +7,11 @@ install(FILES docs/man/asm_zqs.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
 if(TARGET dis_zqs)
   install(FILES docs/man/dis-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+# The editor files (a Vim runtime folder, a VS Code extension folder) and the
+# instruction-set reference, as committed.
+install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vim)
+install(DIRECTORY editors/vscode/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vscode)
+install(DIRECTORY docs/isa/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/isa)
 
 if(CMAKE_CROSSCOMPILING)
   return()
@@ -61,8 +66,24 @@ if(NOT ASM_ZQS_SANITIZE)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
 endif()
 
+# The command blocks of the README, the user guide and the manual pages' EXAMPLES,
+# each document in a private copy of the sources whose build/ is this tree.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND Python3_FOUND AND NOT ASM_ZQS_SANITIZE)
+  foreach(doc README.md docs/guide.md docs/man/asm-zqs.1 docs/man/dis-zqs.1 docs/man/asm_zqs.3)
+    get_filename_component(name ${doc} NAME)
+    add_test(NAME docs/commands/${name}
+             COMMAND ${Python3_EXECUTABLE} ${t}/run_commands.py ${CMAKE_CURRENT_SOURCE_DIR}
+                     ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/doc-commands/${name} ${doc})
+    set_tests_properties(docs/commands/${name} PROPERTIES TIMEOUT 600)
+  endforeach()
+endif()
+
 # The quick start: ./asm-zqs runs a fresh build at once, without cmake or ninja.
 if(NOT WIN32)
   add_test(NAME quickstart/fast_path
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/quickstart/check_fast_path ${CMAKE_CURRENT_SOURCE_DIR} $<TARGET_FILE:asm_zqs>)
+  # The first build: progress on standard error, jobs from the environment, --quick.
+  add_test(NAME quickstart/bootstrap
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/quickstart/check_bootstrap ${CMAKE_CURRENT_SOURCE_DIR})
 endif()

@@ -4,63 +4,28 @@
 // address; the rest is the source line (or the architecture name).
 //
 // Every failure must arrive as a thrown std::string; anything else escapes and
-// ends the fuzzer. Nothing may stay in /tmp, which is checked now and then.
-#include <dirent.h>
-#include <unistd.h>
-
+// ends the fuzzer. None of the temporary files the calls make may stay in /tmp
+// (temp_watch.cpp notes them as they are made).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <string>
-#include <vector>
 
 #include "asm_zqs.h"
 #include "fuzz_common.h"
+#include "temp_watch.h"
 
 namespace {
 
 char const* const arch_names[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
-
-std::set<std::string> temp_files() {
-  std::set<std::string> names;
-  if (DIR* d = opendir("/tmp")) {
-    while (dirent* e = readdir(d))
-      if (strncmp(e->d_name, "asm_zqs_", 8) == 0) names.insert(e->d_name);
-    closedir(d);
-  }
-  return names;
-}
-
-// Lines given to assemble_single_instr by the current input: a temporary file
-// holds its line and a line feed, which tells it from other processes' files.
-std::vector<std::string> lines_given;
-
-unsigned int assemble(std::string const& arch, std::string const& line) {
-  lines_given.push_back(line + "\n");
-  return assemble_single_instr(arch, line);
-}
-
-bool holds_a_given_line(std::string const& name) {
-  FILE* f = fopen(("/tmp/" + name).c_str(), "rb");
-  if (!f) return false;
-  std::string content;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
-  fclose(f);
-  for (std::string const& l : lines_given)
-    if (content == l) return true;
-  return false;
-}
 
 // A disassembled text is valid source, and the word it assembles to reads
 // back as the same text (unused bits of the first word may differ).
 void check_round_trip(std::string const& arch, std::string const& text) {
   unsigned int code;
   try {
-    code = assemble(arch, text);
+    code = assemble_single_instr(arch, text);
   } catch (std::string const& e) {
     fprintf(stderr, "disassembled text \"%s\" does not assemble: %s\n", text.c_str(), e.c_str());
     abort();
@@ -71,8 +36,6 @@ void check_round_trip(std::string const& arch, std::string const& text) {
     abort();
   }
 }
-
-unsigned long long calls;
 
 }  // namespace
 
@@ -96,19 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     rest = nl == std::string::npos ? "" : rest.substr(nl + 1);
   }
 
-  // Every 64th input looks at /tmp before and after its calls: a new file that
-  // is still there a moment later and holds one of the input's lines was left
-  // by this call (other processes may use the same name prefix).
-  bool const watch = ++calls % 64 == 0;
-  std::set<std::string> before;
-  if (watch) before = temp_files();
-  lines_given.clear();
-
   try {
     switch (sel & 3) {
       case 0:
       case 3: {
-        unsigned int code = assemble(arch, rest);
+        unsigned int code = assemble_single_instr(arch, rest);
         // Not every word has a text (.var data, aliases outside the tree).
         std::string text;
         try {
@@ -130,19 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // The documented way to fail.
   }
 
-  if (watch) {
-    std::set<std::string> left;
-    for (int tries = 0; tries < 5; ++tries) {
-      left.clear();
-      for (std::string const& n : temp_files())
-        if (!before.count(n) && holds_a_given_line(n)) left.insert(n);
-      if (left.empty()) break;
-      usleep(100000);
-    }
-    if (!left.empty()) {
-      fprintf(stderr, "temporary file /tmp/%s left behind\n", left.begin()->c_str());
-      abort();
-    }
+  for (std::string const& name : temp_watch::left()) {
+    fprintf(stderr, "temporary file %s left behind\n", name.c_str());
+    abort();
   }
   return 0;
 }

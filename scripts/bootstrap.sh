@@ -4,6 +4,9 @@
 # build tree configured that way gets the tests and benchmarks at the next
 # ./run-tests. The stamp build/.asm-zqs.stamp marks the last successful build:
 # ./asm-zqs runs the program without building while no source is newer.
+# Progress goes to standard error (standard output is the program's); the full
+# output of cmake and ninja to .configure.log and .build.log. ASM_ZQS_JOBS (else
+# CMAKE_BUILD_PARALLEL_LEVEL) sets the number of parallel build jobs.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ASM_ZQS_BUILD:-$root/build}
 
@@ -44,10 +47,36 @@ fi
 if [ -n "${bootstrap_tool_only:-}" ]; then
   configure_args="-DASM_ZQS_TESTS=OFF -DASM_ZQS_BENCH=OFF"
   targets=asm_zqs
+  what="the tool"
 else
   configure_args="-DASM_ZQS_TESTS=ON -DASM_ZQS_BENCH=ON"
   targets=${ASM_ZQS_NINJA_TARGETS:-}
+  what="everything"
 fi
+# Parallel jobs: as asked, else as many as ninja would take by itself.
+jobs=${ASM_ZQS_JOBS:-${CMAKE_BUILD_PARALLEL_LEVEL:-}}
+if [ -z "$jobs" ]; then
+  cores=$(nproc 2>/dev/null || echo 1)
+  case $cores in 0|1) jobs=2 ;; 2) jobs=3 ;; *) jobs=$((cores + 2)) ;; esac
+elif ! [[ $jobs =~ ^[1-9][0-9]*$ ]]; then
+  echo "ASM_ZQS_JOBS/CMAKE_BUILD_PARALLEL_LEVEL must be a positive number, not '$jobs'" >&2
+  exit 1
+fi
+
+# Shows ninja's progress lines on standard error: on a terminal each one over
+# the last, elsewhere one per line.
+show_progress() {
+  local line
+  while IFS= read -r line; do
+    case $line in
+      \[*/*\]*)
+        if [ -t 2 ]; then printf '\r\033[K%s' "${line:0:$(( ${COLUMNS:-80} - 1 ))}" >&2
+        else printf '%s\n' "$line" >&2; fi ;;
+    esac
+  done
+  if [ -t 2 ]; then printf '\r\033[K' >&2; fi
+  return 0
+}
 # Parallel callers (make -j on a stale tree) configure and build one at a time; the
 # others then find the build done. The lock is released before the program runs.
 mkdir -p "$build"
@@ -58,11 +87,14 @@ fi
 # A tree configured for the program alone is configured again for the whole suite.
 if [ ! -f "$build/build.ninja" ] ||
    { [ -z "${bootstrap_tool_only:-}" ] && grep -q '^ASM_ZQS_TESTS:BOOL=OFF' "$build/CMakeCache.txt"; }; then
+  echo "configuring $build (cmake; output in $root/.configure.log) ..." >&2
   cmake -S "$root" -B "$build" -G Ninja $configure_args ${ASM_ZQS_CMAKE_ARGS:-} >"$root/.configure.log" 2>&1 || {
     cat "$root/.configure.log" >&2; exit 1; }
 fi
 # The stamp is taken before the build: a source changed during it is newer.
 touch "$build/.asm-zqs.stamp.new"
-ninja -C "$build" $targets >"$root/.build.log" 2>&1 || { cat "$root/.build.log" >&2; exit 1; }
+echo "building $what ($jobs jobs; output in $root/.build.log) ..." >&2
+ninja -C "$build" -j "$jobs" $targets 2>&1 | tee "$root/.build.log" | show_progress
+if [ "${PIPESTATUS[0]}" != 0 ]; then cat "$root/.build.log" >&2; exit 1; fi
 mv -f "$build/.asm-zqs.stamp.new" "$build/.asm-zqs.stamp"
 exec 9>&-

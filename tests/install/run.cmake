@@ -6,7 +6,7 @@
 # Invoked by ctest as: cmake -D... -P run.cmake
 #
 # Inputs: BUILD_DIR, SRC_DIR, WORK_DIR, CXX, CC, GENERATOR, MAKE_PROGRAM,
-# BUILD_TYPE, LIBDIR, BINDIR, INCLUDEDIR, SANITIZE.
+# BUILD_TYPE, LIBDIR, BINDIR, INCLUDEDIR, DATADIR, SANITIZE.
 
 cmake_minimum_required(VERSION 3.16)
 
@@ -52,6 +52,24 @@ foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${LIBDIR}/libasm_zqs.a ${INCLUDEDI
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
+endforeach()
+
+# The editor files and the instruction-set reference, every file as in the sources.
+foreach(pair "editors/vim=vim" "editors/vscode=vscode" "docs/isa=isa")
+  string(REPLACE "=" ";" pair ${pair})
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  file(GLOB_RECURSE files RELATIVE ${SRC_DIR}/${from} ${SRC_DIR}/${from}/*)
+  if(NOT files)
+    message(FATAL_ERROR "no files in ${SRC_DIR}/${from}")
+  endif()
+  foreach(f ${files})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SRC_DIR}/${from}/${f}
+                            ${prefix}/${DATADIR}/asm_zqs/${to}/${f} RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "not installed as in the sources: ${DATADIR}/asm_zqs/${to}/${f}")
+    endif()
+  endforeach()
 endforeach()
 
 # The installed tool runs on its own.

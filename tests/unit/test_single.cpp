@@ -15,17 +15,13 @@ using single_test::disassemble_error;
 
 namespace {
 
-// Every test checks that it leaves no temporary file behind.
+// Every test checks that it leaves none of its temporary files behind.
 class Single : public ::testing::Test {
  protected:
-  void SetUp() override { before_ = single_test::temp_files(); }
   void TearDown() override {
-    std::set<std::string> left = single_test::left_behind(before_);
-    EXPECT_TRUE(left.empty()) << "left in /tmp: " << *left.begin();
+    std::vector<std::string> left = temp_watch::left();
+    EXPECT_TRUE(left.empty()) << "left in /tmp: " << left.front();
   }
-
- private:
-  std::set<std::string> before_;
 };
 
 // True when text is the one message LEVEL + " /tmp/asm_zqs_XXXXXX:1> " + message,
@@ -87,6 +83,7 @@ TEST_F(Single, LookupsLeaveTheRegistryIntact) {
 }
 
 TEST_F(Single, AssemblesOneWord) {
+  long const files = temp_watch::created();
   EXPECT_EQ(assemble_single_instr("zqs24-1", "nop"), 0u);
   EXPECT_EQ(assemble_single_instr("zqs24-1", "movl r0, 5"), 0x10000005u);
   EXPECT_EQ(assemble_single_instr("zqs24-1", "JBS R3, 7, 0x40"), 0xE3710040u);
@@ -97,6 +94,7 @@ TEST_F(Single, AssemblesOneWord) {
   // A label in front of the instruction places no word of its own.
   EXPECT_EQ(assemble_single_instr("zqs24-1", "here: jmp here"), 0xE0000000u);
   EXPECT_EQ(asm_module::get_msg_count(asm_module::MLV_WARNING), 0u);
+  EXPECT_EQ(temp_watch::created(), files + 8) << "one temporary file per call, each seen";
 }
 
 TEST_F(Single, NoWordOrSeveralWordsAreRejected) {

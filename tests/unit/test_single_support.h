@@ -2,11 +2,7 @@
 #ifndef TEST_SINGLE_SUPPORT_H
 #define TEST_SINGLE_SUPPORT_H
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <fstream>
-#include <set>
 #include <string>
 
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
@@ -25,6 +21,7 @@
 #endif
 
 #include "asm_zqs.h"
+#include "temp_watch.h"
 
 namespace single_test {
 
@@ -50,34 +47,6 @@ inline size_t heap_in_use() {
 #else
   return 0;
 #endif
-}
-
-// Names in /tmp that carry the interface's temporary-file prefix.
-inline std::set<std::string> temp_files() {
-  std::set<std::string> names;
-  if (DIR* d = opendir("/tmp")) {
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n.compare(0, 8, "asm_zqs_") == 0) names.insert(n);
-    }
-    closedir(d);
-  }
-  return names;
-}
-
-// Files of the prefix that appeared since `before` and stay. Other test
-// processes may run at the same time; their files live only microseconds, so
-// a file still there after a second was left behind.
-inline std::set<std::string> left_behind(std::set<std::string> const& before) {
-  std::set<std::string> left;
-  for (int tries = 0; tries < 10; ++tries) {
-    left.clear();
-    for (std::string const& n : temp_files())
-      if (!before.count(n)) left.insert(n);
-    if (left.empty()) break;
-    usleep(100000);
-  }
-  return left;
 }
 
 // The thrown text of an assembly, or "" when it succeeded.

@@ -21,7 +21,6 @@ struct expected_file {
 };
 
 TEST(Threads, EightThreadsOfMixedCallsGiveCorrectResults) {
-  std::set<std::string> before = single_test::temp_files();
   // Two small programs in /tmp, each with its known words.
   std::vector<expected_file> files;
   for (int k = 0; k < 2; ++k) {
@@ -93,7 +92,7 @@ TEST(Threads, EightThreadsOfMixedCallsGiveCorrectResults) {
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
   for (expected_file const& f : files) remove(f.name.c_str());
-  EXPECT_TRUE(single_test::left_behind(before).empty());
+  EXPECT_TRUE(temp_watch::left().empty());
 }
 
 }  // namespace
