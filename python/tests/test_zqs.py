@@ -151,6 +151,8 @@ class SingleWords(unittest.TestCase):
             zqs.Message("FATAL ERROR", "", 0, "Missing source file name."),
             zqs.Message("WARNING", "p.zqs", 0, "two\nlines")))
         self.assertEqual(zqs.parse_report(""), ())
+        self.assertEqual(zqs.parse_report("warning: d:x.h:3: the definitions are for 'ROM'\n"),
+                         (zqs.Message("WARNING", "d:x.h", 3, "the definitions are for 'ROM'"),))
 
 
 class LongTexts(ScratchDir):

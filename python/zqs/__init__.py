@@ -76,19 +76,24 @@ class AssemblyError(Exception):
 
 
 _MSG_LINE = re.compile(r"(FATAL ERROR|ERROR|WARNING|INFO)(?: (.*?):(\d+))?> (.*)")
+_READER_WARNING = re.compile(r"warning: (.*):(\d+): (.*)")  # an image reader's
 _SUMMARY = re.compile(r"asm-zqs finished with \d+ error\(s\) and \d+ warning\(s\)\.")
 
 
 def parse_report(report: str) -> Tuple[Message, ...]:
     """Split an assembler report into its messages (the summary line and empty lines are
-    dropped). A line that starts no message (a message text holding a line end) continues
-    the one before it."""
+    dropped); an image reader's "warning: FILE:LINE: text" lines are warnings too. A
+    line that starts no message (a message text holding a line end) continues the one
+    before it."""
     out: List[Message] = []
     for raw in report.split("\n"):
         m = _MSG_LINE.fullmatch(raw)
+        r = None if m else _READER_WARNING.fullmatch(raw)
         if m:
             level, file, line, text = m.groups()
             out.append(Message(level, file or "", int(line or 0), text))
+        elif r:
+            out.append(Message("WARNING", r.group(1), int(r.group(2)), r.group(3)))
         elif raw and out and not _SUMMARY.fullmatch(raw):
             last = out[-1]
             out[-1] = last._replace(text=last.text + "\n" + raw)
