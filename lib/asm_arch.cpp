@@ -153,6 +153,8 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
   while (!r.at_end()) {
     if (!lst.empty()) r.expect("; ");
     arg_type a;
+    a.is_address = r.accept("addr ");
+    if (a.is_address && !r.peek('0')) r.fault("an address operand must be numeric");
     if (r.peek('0')) {
       a.type = ATO_RANGE;
       a.regtype.clear();

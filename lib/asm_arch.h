@@ -24,6 +24,7 @@ struct arg_type {
   unsigned int shft_val = 0;
   bool optarg_en = false;
   unsigned int optarg_val = 0;
+  bool is_address = false;  // an absolute code or data address (not an offset or a count)
 };
 
 // Number of code bits a template's slices cover.

@@ -125,7 +125,7 @@ dis_word_type dis_decode(arch_type& arch, unsigned int code) {
     d.operands.push_back(d.text.substr(p + 1, e == string::npos ? string::npos : e - p - 1));
     p = e == string::npos ? e : e + 1;
   }
-  for (arg_type const& a : leaf->arg_type_lst) d.address_operand.push_back(a.type == ATO_RANGE && a.shft_val == 2);
+  for (arg_type const& a : leaf->arg_type_lst) d.address_operand.push_back(a.is_address);
   d.reencodes = d.operands.size() == leaf->arg_type_lst.size() && dis_encodes_to(arch, d.mnemonic, d.operands, code);
   return d;
 }

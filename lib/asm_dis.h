@@ -19,7 +19,7 @@ struct dis_word_type {
   std::string text;        // the disassembler's text (no trailing blank), or its reason when not valid
   std::string mnemonic;    // upper case, as in `text`
   std::vector<std::string> operands;  // as in `text`
-  std::vector<bool> address_operand;  // numeric operand whose field is shifted by 2
+  std::vector<bool> address_operand;  // an absolute address: a label may name it
 };
 
 dis_word_type dis_decode(arch_type& arch, unsigned int code);

@@ -26,7 +26,7 @@ inline std::string upper(std::string s) {
 inline bool same_template(arg_type const& a, arg_type const& b) {
   return a.type == b.type && a.lo_idx == b.lo_idx && a.hi_idx == b.hi_idx && a.regtype == b.regtype &&
          a.lo_val == b.lo_val && a.hi_val == b.hi_val && a.shft_val == b.shft_val &&
-         a.optarg_en == b.optarg_en && a.optarg_val == b.optarg_val;
+         a.optarg_en == b.optarg_en && a.optarg_val == b.optarg_val && a.is_address == b.is_address;
 }
 
 inline bool same_templates(std::vector<arg_type> const& a, std::vector<arg_type> const& b) {
