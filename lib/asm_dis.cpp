@@ -248,6 +248,7 @@ string dis_source(image_type const& img) {
 
 string dis_words(string const& arch_name, vector<unsigned int> const& words) {
   arch_type& arch = find_arch(arch_name);
+  dis_names_type const no_names;
   string out;
   for (size_t i = 0; i < words.size(); ++i) {
     unsigned int code = words[i];
@@ -255,9 +256,7 @@ string dis_words(string const& arch_name, vector<unsigned int> const& words) {
     out += "  ";
     append_hex8(out, code);
     out += "  ";
-    dis_word_type d = decode_checked(arch, code);
-    if (d.valid) out += d.text;
-    else out += ".var " + hex8(code) + "  ; " + d.text;
+    out += dis_listing_text(arch, code, no_names);
     out += "\n";
   }
   return out;
