@@ -194,7 +194,7 @@ string dis_source(image_type const& img) {
   std::unordered_set<string> seen;
   for (image_label_type const& l : img.labels) {
     string low = tolower(l.name);
-    auto fail = [&](string const& why) { throw image_error(img.def_name, l.line, "label '" + l.name + "' " + why); };
+    auto fail = [&](string const& why) { throw image_error(img.def_name, l.line, "label '" + clip(l.name) + "' " + why); };
     if (!is_identifier(l.name)) fail("is no symbol name.");
     if (arch.sym_map.count(low)) fail("is a register of " + img.arch_name + ".");
     if (!seen.insert(low).second) fail("is defined twice.");
@@ -206,7 +206,7 @@ string dis_source(image_type const& img) {
   if (!img.output_label.empty()) out += " -olbl " + img.output_label;
   if (img.format == "c") {
     if (img.output_type.empty() || img.output_type.find_first_of("\"\r\n") != string::npos)
-      throw image_error("", 0, "the array type '" + img.output_type + "' cannot be given in a .cmdline directive.");
+      throw image_error("", 0, "the array type '" + clip(img.output_type) + "' cannot be given in a .cmdline directive.");
     out += " -otyp " + cmdline_word(img.output_type);
   }
   out += "\n";

@@ -13,7 +13,7 @@ using std::string;
 using sv = std::string_view;
 
 image_error::image_error(string f, unsigned int l, string t)
-    : std::runtime_error(f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t),
+    : std::runtime_error(f.empty() ? t : clip(f) + (l ? ":" + std::to_string(l) : string()) + ": " + t),
       file(std::move(f)), line(l), text(std::move(t)) {}
 
 namespace {
@@ -211,7 +211,7 @@ struct image_parser {
         malformed(r.line);
       if (img.output_label.empty()) img.output_label = string(label);
       else if (label != img.output_label)
-        fail(r.line, "memory label '" + string(label) + "' differs from '" + img.output_label +
+        fail(r.line, "memory label '" + clip(string(label)) + "' differs from '" + clip(img.output_label) +
                          "' of the lines before.");
       add(r.line, a, v);
     }
@@ -390,7 +390,7 @@ image_type parse_image(string const& name, string const& text, image_read_option
   image_type img;
   img.format = opt.format.empty() ? recognise(name, text) : opt.format;
   if (img.format != "c" && img.format != "ifs" && img.format != "mif")
-    throw image_error("", 0, "unknown image format '" + img.format + "'.");
+    throw image_error("", 0, "unknown image format '" + clip(img.format) + "'.");
 
   unsigned int base = opt.base_set ? opt.base : 0;
   if (defs && defs->has_offset) base = defs->offset;
@@ -406,8 +406,8 @@ image_type parse_image(string const& name, string const& text, image_read_option
   auto a = asm_arch::arch_map.find(img.arch_name);
   if (a == asm_arch::arch_map.end()) {
     if (opt.arch.empty())
-      throw image_error(name, img.image_arch_line, "unknown architecture '" + img.arch_name + "'.");
-    throw image_error("", 0, "unknown architecture '" + img.arch_name + "'.");
+      throw image_error(name, img.image_arch_line, "unknown architecture '" + clip(img.arch_name) + "'.");
+    throw image_error("", 0, "unknown architecture '" + clip(img.arch_name) + "'.");
   }
   unsigned int width = a->second.instr_width;
   if (img.format == "mif" && p.mif_width != width)

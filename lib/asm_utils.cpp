@@ -143,3 +143,10 @@ bool fits_in_bits(unsigned int v, unsigned int w) {
 }
 
 std::string char2numstr(char c) { return num2str((unsigned char)c); }
+
+std::string clip(std::string const& s, size_t max) {
+  if (s.size() <= max) return s;
+  size_t n = max;
+  while (n > 0 && ((unsigned char)s[n] & 0xC0) == 0x80) --n;  // s[n] continues a character
+  return s.substr(0, n) + "...";
+}

@@ -61,5 +61,8 @@ inline unsigned int low_bits(unsigned int v, unsigned int w) {
   return w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
 }
 std::string char2numstr(char c);
+// What a message quotes of user input (a name, a value): s itself, or its
+// first `max` bytes (never half a UTF-8 character) and "..." when longer.
+std::string clip(std::string const& s, size_t max = 200);
 
 #endif

@@ -58,7 +58,7 @@ unsigned int number(string const& option, string const& text) {
   try {
     return parse_number(text);
   } catch (string const& e) {
-    throw failure{"bad argument of option '" + option + "': " + e};
+    throw failure{"bad argument '" + clip(text) + "' of option '" + option + "': " + e};
   }
 }
 
@@ -74,7 +74,7 @@ void parse_args(int argc, char const** argv, options& o) {
   for (int i = 1; i < argc; ++i) {
     string a = argv[i];
     auto value = [&]() -> string {
-      if (i + 1 >= argc) throw failure{"option '" + a + "' requires an argument."};
+      if (i + 1 >= argc) throw failure{"option '" + clip(a) + "' requires an argument."};
       return argv[++i];
     };
     if (a == "-w") {
@@ -93,7 +93,7 @@ void parse_args(int argc, char const** argv, options& o) {
     } else if (a == "-ifmt") {
       o.read.format = value();
       if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif")
-        throw failure{"bad argument of option '-ifmt': '" + o.read.format + "' (c, ifs or mif)."};
+        throw failure{"bad argument of option '-ifmt': '" + clip(o.read.format) + "' (c, ifs or mif)."};
       o.other_than_arch = true;
     } else if (a == "-s") {
       o.source = o.other_than_arch = true;
@@ -106,7 +106,7 @@ void parse_args(int argc, char const** argv, options& o) {
     } else if (a == "--version") {
       o.version = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      throw failure{"option '" + a + "' not available."};
+      throw failure{"option '" + clip(a) + "' not available."};
     } else if (image_seen) {
       throw failure{"more than one image file."};
     } else {
@@ -121,7 +121,7 @@ void parse_args(int argc, char const** argv, options& o) {
   asm_arch registry;  // fills the registry
   (void)registry;
   if (!o.read.arch.empty() && !asm_arch::arch_map.count(o.read.arch))
-    throw failure{"unknown architecture '" + o.read.arch + "'."};
+    throw failure{"unknown architecture '" + clip(o.read.arch) + "'."};
 }
 
 // OUT names a file of the command line (the image, the definitions, also one
@@ -157,7 +157,7 @@ string run(options const& o) {
   if (!o.source) return dis_listing(img);
   if (!img.image_arch.empty() && img.image_arch != img.arch_name)
     throw image_error(o.image == "-" ? "<stdin>" : o.image, img.image_arch_line,
-                      "the image is for " + img.image_arch + ", not " + img.arch_name +
+                      "the image is for " + clip(img.image_arch) + ", not " + img.arch_name +
                           ": no source of " + img.arch_name + " gives it back.");
   return dis_source(img);
 }
@@ -192,7 +192,7 @@ int main(int argc, char const** argv) {
       fputs(usage_text, stdout);
       return 0;
     }
-    if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + o.out + "' is an input file."};
+    if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
     string text = run(o);
     if (o.out.empty()) {
       if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)

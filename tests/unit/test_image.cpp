@@ -157,6 +157,11 @@ TEST(ImageRead, FaultsNameFileAndLine) {
   EXPECT_EQ(error_of(mif_image, image_read_options{"zqs16-1", "", "", false, 0}),
             "img:3: WIDTH 32 does not fit the 25-bit instructions of zqs16-1.");
   EXPECT_EQ(error_of("-- target architecture : zqs99\n"), "img:1: unknown architecture 'zqs99'.");
+  // What a message quotes is cut after 200 bytes, never inside a UTF-8 character.
+  std::string const z(199, 'z');
+  EXPECT_EQ(error_of("-- target architecture : " + z + "\xC3\xA9" + z + "\n"), "img:1: unknown architecture '" + z + "...'.");
+  EXPECT_EQ(error_of("AEI WRITE $(#a+h#00000000)      h#0\nAEI WRITE $(#" + z + z + "+h#00000004)      h#0\n"),
+            "img:2: memory label '" + z + "z...' differs from 'a' of the lines before.");
   EXPECT_EQ(error_of(c_image, image_read_options{"", "mif", "", false, 0}), "img:1: malformed line.");
   EXPECT_EQ(error_of(c_image, image_read_options{"", "", "", true, 2}), "base address 0x00000002 is not a multiple of 4.");
   EXPECT_EQ(defs_error_of("AEI ASSIGN OFFSET_A =    0\nAEI ASSIGN LABEL_B_X = $(#a+h#00000000)\n"),
