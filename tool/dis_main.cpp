@@ -12,6 +12,7 @@
 #include "asm_arch.h"
 #include "asm_dis.h"
 #include "asm_image.h"
+#include "asm_outfile.h"
 #include "asm_utils.h"
 
 using std::string;
@@ -162,26 +163,47 @@ string run(options const& o) {
   return dis_source(img);
 }
 
-// Writes the text with the line ends of generated files.
-bool write_file(string const& name, string const& text) {
-  FILE* f = fopen(name.c_str(), "wb");
-  if (!f) return false;
-  bool ok = true;
-  if (sizeof(ASM_EOL) == 2) {
-    ok = fwrite(text.data(), 1, text.size(), f) == text.size();
-  } else {
-    string t;
-    t.reserve(text.size() + text.size() / 16);
-    for (char c : text) c == '\n' ? t += ASM_EOL : t += c;
-    ok = fwrite(t.data(), 1, t.size(), f) == t.size();
+// OUT while this run has it open, and what it was when opened.
+struct output_file {
+  string name;
+  FILE* f = nullptr;
+  output_identity id;
+
+  void open() {
+    f = fopen(name.c_str(), "wb");
+    if (!f) throw image_error(name, 0, "file cannot be written.");
+    id = identity_of(f);
   }
-  return (fclose(f) == 0) && ok;
-}
+
+  // Writes the text with the line ends of generated files, and closes.
+  void write(string const& text) {
+    bool ok;
+    if (sizeof(ASM_EOL) == 2) {
+      ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    } else {
+      string t;
+      t.reserve(text.size() + text.size() / 16);
+      for (char c : text) c == '\n' ? t += ASM_EOL : t += c;
+      ok = fwrite(t.data(), 1, t.size(), f) == t.size();
+    }
+    ok = fclose(f) == 0 && ok;
+    f = nullptr;
+    if (!ok) throw image_error(name, 0, "file cannot be written.");
+  }
+
+  // After a failure: only a regular file this run created or truncated goes.
+  void discard() {
+    if (f) fclose(f);
+    f = nullptr;
+    remove_if_same(name, id);
+  }
+};
 
 }  // namespace
 
 int main(int argc, char const** argv) {
   options o;
+  output_file out;
   try {
     parse_args(argc, argv, o);
     if (o.version) {
@@ -192,14 +214,19 @@ int main(int argc, char const** argv) {
       fputs(usage_text, stdout);
       return 0;
     }
-    if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
+    if (!o.out.empty()) {
+      if (out_is_input(o, argc, argv)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
+      // Opened before the input is read: a failed read removes what it emptied.
+      out.name = o.out;
+      out.open();
+    }
     string text = run(o);
-    if (o.out.empty()) {
+    if (!out.f) {
       if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)
         throw failure{"standard output cannot be written."};
       return 0;
     }
-    if (!write_file(o.out, text)) throw image_error(o.out, 0, "file cannot be written.");
+    out.write(text);
     return 0;
   } catch (failure const& f) {
     fprintf(stderr, "dis-zqs: %s\n", f.text.c_str());
@@ -208,6 +235,6 @@ int main(int argc, char const** argv) {
   } catch (std::bad_alloc const&) {
     fprintf(stderr, "dis-zqs: out of memory.\n");
   }
-  if (!o.out.empty() && !out_is_input(o, argc, argv)) remove(o.out.c_str());
+  out.discard();
   return 1;
 }
