@@ -1,4 +1,4 @@
-// Output files of the tools: removal of what a run created.
+// Output files of the tools: non-blocking open, removal of what a run created.
 #include "asm_outfile.h"
 
 #include <sys/stat.h>
@@ -6,7 +6,24 @@
 
 #ifdef _WIN32
 #include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
+
+FILE* open_for_writing(std::string const& name) {
+#ifdef _WIN32
+  return fopen(name.c_str(), "wb");
+#else
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK, 0666);
+  if (fd < 0) return nullptr;
+  int flags = fcntl(fd, F_GETFL);
+  FILE* f = nullptr;
+  if (flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1) f = fdopen(fd, "wb");
+  if (!f) close(fd);
+  return f;
+#endif
+}
 
 #ifdef _WIN32
 // No inodes: a regular file counts as itself, and a name that is no longer a

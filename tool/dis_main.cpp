@@ -1,5 +1,8 @@
 // dis-zqs: disassembles memory images and code words, as a listing or as
 // source that asm-zqs assembles back into the identical image.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -170,9 +173,15 @@ struct output_file {
   output_identity id;
 
   void open() {
-    f = fopen(name.c_str(), "wb");
-    if (!f) throw image_error(name, 0, "file cannot be written.");
-    id = identity_of(f);
+    f = open_for_writing(name);
+    if (f) {
+      id = identity_of(f);
+      return;
+    }
+    struct stat st;
+    if (errno == ENXIO && stat(name.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
+      throw image_error(name, 0, "file cannot be written: no process reads the FIFO.");
+    throw image_error(name, 0, "file cannot be written.");
   }
 
   // Writes the text with the line ends of generated files, and closes.
@@ -216,7 +225,7 @@ int main(int argc, char const** argv) {
     }
     if (!o.out.empty()) {
       if (out_is_input(o, argc, argv)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
-      // Opened before the input is read: a failed read removes what it emptied.
+      // Opened before the input is read: a FIFO without a reader fails at once.
       out.name = o.out;
       out.open();
     }
