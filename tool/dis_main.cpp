@@ -53,7 +53,6 @@ struct options {
   bool words_mode = false;
   bool other_than_arch = false;  // an option -w does not take
   string out;
-  int out_index = 0;  // of OUT in argv
   std::vector<unsigned int> words;
   bool help = false, version = false;
 };
@@ -103,7 +102,6 @@ void parse_args(int argc, char const** argv, options& o) {
       o.source = o.other_than_arch = true;
     } else if (a == "-o") {
       o.out = value();
-      o.out_index = i;
       o.other_than_arch = true;
     } else if (a == "-h" || a == "--help") {
       o.help = true;
@@ -128,12 +126,18 @@ void parse_args(int argc, char const** argv, options& o) {
     throw failure{"unknown architecture '" + clip(o.read.arch) + "'."};
 }
 
-// OUT names a file of the command line (the image, the definitions, also one
-// that the parse did not reach): never written, never removed.
-bool out_is_input(options const& o, int argc, char const** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (i != o.out_index && string(argv[i]) != "-" && same_file(o.out, argv[i])) return true;
+// OUT names the image or the definitions file: never written, never removed.
+bool out_is_input(options const& o) {
+  if (!o.read.def_file.empty() && same_file(o.out, o.read.def_file)) return true;
+  if (o.image != "-") return same_file(o.out, o.image);
+#ifndef _WIN32
+  // Standard input redirected from the file OUT names.
+  struct stat in, out;
+  return fstat(0, &in) == 0 && S_ISREG(in.st_mode) && stat(o.out.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+#else
   return false;
+#endif
 }
 
 string read_stdin() {
@@ -224,7 +228,7 @@ int main(int argc, char const** argv) {
       return 0;
     }
     if (!o.out.empty()) {
-      if (out_is_input(o, argc, argv)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
+      if (out_is_input(o)) throw failure{"output file '" + clip(o.out) + "' is an input file."};
       // Opened before the input is read: a FIFO without a reader fails at once.
       out.name = o.out;
       out.open();
