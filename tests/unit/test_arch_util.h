@@ -36,11 +36,6 @@ inline bool same_templates(std::vector<arg_type> const& a, std::vector<arg_type>
   return true;
 }
 
-inline unsigned int bits(unsigned int code, unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return w >= 32 ? code : (code >> lo) & ((1u << w) - 1);
-}
-
 inline unsigned int width(arg_type const& a) {
   unsigned int w = 0;
   for (size_t k = 0; k < a.lo_idx.size(); ++k) w += a.hi_idx[k] - a.lo_idx[k] + 1;
@@ -48,14 +43,7 @@ inline unsigned int width(arg_type const& a) {
 }
 
 // The leaf the tree selects for a code word, or null.
-inline disasm_tree_type const* leaf_of(arch_type const& a, unsigned int code) {
-  disasm_tree_type const* n = a.disasm_tree;
-  while (n && !n->children.empty()) {
-    auto it = n->children.find(bits(code, n->hi_idx, n->lo_idx));
-    n = it == n->children.end() ? nullptr : it->second;
-  }
-  return n;
-}
+inline disasm_tree_type const* leaf_of(arch_type const& a, unsigned int code) { return decode(a, code).leaf; }
 
 struct walk_type {
   disasm_tree_type const* node;
