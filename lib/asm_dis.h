@@ -5,12 +5,10 @@
 #define ASM_DIS_H
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "asm_image.h"
-
 #include "asm_arch.h"
+#include "asm_image.h"
 
 // The registered architecture of that name (the registry filled on first
 // use); throws "ASM-ZQS architecture \"NAME\" is not available.".
