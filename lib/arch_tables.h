@@ -16,7 +16,9 @@ struct arch_regset_row {
 // Operands are separated by "; ": a register operand is set[hi:lo] and a numeric one
 // lo..hi [hi:lo], optionally with ">>s" before the slices; a field of several slices lists
 // them with commas, first slice least significant ("xoreg[27:24,14]", a lone number being
-// a one-bit slice); " opt=v" ends an optional operand. No operands: "".
+// a one-bit slice); " opt=v" ends an optional operand. "addr " before a numeric operand
+// marks an absolute code or data address (a jump target, a memory address), which the
+// disassembler may show as a label. No operands: "".
 struct arch_instr_row {
   char const* mnemonic;
   unsigned int code;

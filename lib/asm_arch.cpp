@@ -117,7 +117,8 @@ class cell_reader {
   char const* p_;
 };
 
-unsigned int selector_mask(unsigned int hi, unsigned int lo);
+// Mask of the code bits hi..lo.
+unsigned int selector_mask(unsigned int hi, unsigned int lo) { return bit_mask(hi - lo + 1) << lo; }
 
 // Mask of the code bits covered by a template's slices.
 unsigned int field_mask(arg_type const& a) {
@@ -153,6 +154,8 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
   while (!r.at_end()) {
     if (!lst.empty()) r.expect("; ");
     arg_type a;
+    a.is_address = r.accept("addr ");
+    if (a.is_address && !r.peek('0')) r.fault("an address operand must be numeric");
     if (r.peek('0')) {
       a.type = ATO_RANGE;
       a.regtype.clear();
@@ -195,17 +198,8 @@ std::vector<arg_type> read_args(arch_type const& arch, std::string const& arch_n
     used |= m;
     lst.push_back(a);
   }
+  if (lst.size() > MAX_OPERANDS) r.fault("more than " + std::to_string(MAX_OPERANDS) + " operands");
   return lst;
-}
-
-unsigned int selector_of(unsigned int code, unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return (unsigned int)((code >> lo) & ((w >= 32) ? 0xFFFFFFFFull : ((1ull << w) - 1)));
-}
-
-unsigned int selector_mask(unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return (unsigned int)(((w >= 32) ? 0xFFFFFFFFull : ((1ull << w) - 1)) << lo);
 }
 
 // Owns every node of the registered decision trees: the registry lives until the
@@ -288,11 +282,11 @@ void asm_arch::register_arch(arch_head_type const& head, arch_regset_row const* 
     // The leaf's path must be the selector bits of its code, and no operand may sit there.
     unsigned int const code = ins->second.code;
     unsigned int path_mask = selector_mask(head.root_hi, head.root_lo);
-    if (selector_of(code, head.root_hi, head.root_lo) != (unsigned int)row.root_sel)
+    if (bit_field(code, head.root_hi, head.root_lo) != (unsigned int)row.root_sel)
       table_fault(name, where, "code does not match the root selector");
     if (row.inner_sel >= 0) {
       path_mask |= selector_mask(head.inner_hi, head.inner_lo);
-      if (selector_of(code, head.inner_hi, head.inner_lo) != (unsigned int)row.inner_sel)
+      if (bit_field(code, head.inner_hi, head.inner_lo) != (unsigned int)row.inner_sel)
         table_fault(name, where, "code does not match the inner selector");
     }
     for (arg_type const& a : ins->second.arg_type_lst)
@@ -312,6 +306,9 @@ void asm_arch::register_arch(arch_head_type const& head, arch_regset_row const* 
     leaf = new_node();
     leaf->instr_name = row.instr;
     leaf->arg_type_lst = ins->second.arg_type_lst;
+    leaf->instr = &ins->second;
+    for (size_t k = 0; k < leaf->arg_type_lst.size(); ++k)
+      if (leaf->arg_type_lst[k].type == ATO_REG) leaf->rev_set[k] = &arch.rev_reg_map.at(leaf->arg_type_lst[k].regtype);
   }
   arch.disasm_tree = root;
 
@@ -343,60 +340,115 @@ std::string bad_code(unsigned int code) {
   return "Invalid instruction code " + num2hexstr(code) + ". ";
 }
 
+// The reason text for operand i (0-based) of the leaf.
+std::string bad_operand(unsigned int code, disasm_tree_type const* leaf, size_t i) {
+  std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
+  append_upper(e, leaf->instr_name);
+  return e;
+}
+
 }  // namespace
 
-std::string arch_type::disasm_tree_walker(disasm_tree_type* node, unsigned int code) {
-  if (!node) throw std::string("ZQS architecture has invalid disam_tree.");
+decoded_type decode(arch_type const& arch, unsigned int code) {
+  if (arch.instr_width <= 31 && (code >> arch.instr_width) != 0) {
+    decoded_type d;
+    d.reason = bad_code(code) + "Bits " + num2str(arch.instr_width) + " to 31 must be zero for this architecture.";
+    return d;
+  }
+  return decode_from(arch, arch.disasm_tree, code);
+}
+
+decoded_type decode_from(arch_type const& arch, disasm_tree_type const* node, unsigned int code) {
+  decoded_type d;
+  if (!node) {
+    d.reason = "ZQS architecture has invalid disam_tree.";
+    return d;
+  }
   // The tree is shallow: descend iteratively.
   while (!node->children.empty()) {
-    unsigned int s = selector_of(code, node->hi_idx, node->lo_idx);
-    auto it = node->children.find(s);
-    if (it == node->children.end() || !it->second)
-      throw bad_code(code) + "Bad bit slice " + std::to_string(node->lo_idx) + " to " +
-          std::to_string(node->hi_idx) + ".";
+    if (d.n_inner < MAX_INNER) d.inner[d.n_inner++] = node;
+    auto it = node->children.find(bit_field(code, node->hi_idx, node->lo_idx));
+    if (it == node->children.end() || !it->second) {
+      d.reason = bad_code(code) + "Bad bit slice " + std::to_string(node->lo_idx) + " to " +
+                 std::to_string(node->hi_idx) + ".";
+      return d;
+    }
     node = it->second;
   }
+  d.leaf = node;
+  std::vector<arg_type> const& args = node->arg_type_lst;
+  for (size_t i = 0; i < args.size() && i < MAX_OPERANDS; ++i) {
+    arg_type const& a = args[i];
+    // The field's value: the first slice gives the least significant bits.
+    unsigned int v = 0, p = 0;
+    for (size_t k = 0; k < a.lo_idx.size() && k < a.hi_idx.size(); ++k) {
+      if (p < 32) v |= bit_field(code, a.hi_idx[k], a.lo_idx[k]) << p;
+      p += a.hi_idx[k] - a.lo_idx[k] + 1;
+    }
+    d.field[i] = v;
+    if (a.type == ATO_REG) {
+      auto const* set = node->rev_set[i];
+      if (!set) {  // a leaf built outside the registry
+        auto it = arch.rev_reg_map.find(a.regtype);
+        set = it == arch.rev_reg_map.end() ? nullptr : &it->second;
+      }
+      if (set) {
+        auto r = set->find(v);
+        if (r != set->end()) d.reg[i] = &r->second;
+      }
+      if (!d.reg[i]) {
+        d.reason = bad_operand(code, node, i) + " is not of type ";
+        append_upper(d.reason, a.regtype);
+        return d;
+      }
+    } else {
+      // The encoder's rule: what it accepts is what decodes (so the text assembles to the fields).
+      unsigned long long const value = (unsigned long long)v << a.shft_val;
+      if (value > 0xFFFFFFFFull || !check_operand(a, (unsigned int)value).ok()) {
+        d.reason = bad_operand(code, node, i) + " is out of valid range " + num2hexstr(a.lo_val) + " to " +
+                   num2hexstr(a.hi_val) + ".";
+        return d;
+      }
+    }
+  }
+  d.valid = true;
+  return d;
+}
 
+void print_decoded(std::string& out, decoded_type const& d, label_names_type const* names) {
+  append_upper(out, d.leaf->instr_name);
+  out += ' ';
+  std::vector<arg_type> const& args = d.leaf->arg_type_lst;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (i) out += ", ";
+    arg_type const& a = args[i];
+    if (a.type == ATO_REG) {
+      append_upper(out, *d.reg[i]);
+      continue;
+    }
+    unsigned int const value = d.field[i] << a.shft_val;  // within hi_val: decode checked it
+    if (names && a.is_address) {
+      auto it = names->find(value);
+      if (it != names->end()) {
+        out += *it->second;
+        continue;
+      }
+    }
+    append_hex(out, value);
+  }
+}
+
+bool reencodes(decoded_type const& d, unsigned int code) {
+  // A register name assembles to its field value, a number that decoded passes
+  // the encoder's checks: the text gives back the fields.
+  return d.leaf->instr->assemble(d.field, d.leaf->arg_type_lst.size()) == code;
+}
+
+std::string arch_type::disasm_tree_walker(disasm_tree_type* node, unsigned int code) {
+  decoded_type d = decode_from(*this, node, code);
+  if (!d.valid) throw d.reason;
   std::string text;
   text.reserve(48);
-  append_upper(text, node->instr_name);
-  text += ' ';
-  std::vector<arg_type> const& args = node->arg_type_lst;
-  for (size_t i = 0; i < args.size(); ++i) {
-    arg_type const& a = args[i];
-    unsigned long long v = 0;
-    unsigned int p = 0;
-    for (size_t k = 0; k < a.lo_idx.size() && k < a.hi_idx.size(); ++k) {
-      unsigned int w = a.hi_idx[k] - a.lo_idx[k] + 1;
-      v |= (unsigned long long)selector_of(code, a.hi_idx[k], a.lo_idx[k]) << p;
-      p += w;
-    }
-    if (a.type == ATO_REG) {
-      std::string const* reg = nullptr;
-      auto set = rev_reg_map.find(a.regtype);
-      if (set != rev_reg_map.end()) {
-        auto r = set->second.find((unsigned int)v);
-        if (r != set->second.end()) reg = &r->second;
-      }
-      if (!reg) {
-        std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
-        append_upper(e, node->instr_name);
-        e += " is not of type ";
-        append_upper(e, a.regtype);
-        throw e;
-      }
-      append_upper(text, *reg);
-    } else {
-      v <<= a.shft_val;
-      if (v < a.lo_val || v > a.hi_val) {
-        std::string e = bad_code(code) + "Argument " + std::to_string(i + 1) + " of instruction ";
-        append_upper(e, node->instr_name);
-        e += " is out of valid range " + num2hexstr(a.lo_val) + " to " + num2hexstr(a.hi_val) + ".";
-        throw e;
-      }
-      append_hex(text, v);
-    }
-    if (i + 1 < args.size()) text += ", ";
-  }
+  print_decoded(text, d);
   return text;
 }

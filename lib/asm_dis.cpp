@@ -13,40 +13,6 @@ using std::vector;
 
 namespace {
 
-// The leaf of the tree that the word selects, or null.
-disasm_tree_type* leaf_of(disasm_tree_type* node, unsigned int code) {
-  while (node && !node->children.empty()) {
-    unsigned int w = node->hi_idx - node->lo_idx + 1;
-    unsigned int s = (unsigned int)((code >> node->lo_idx) & (w >= 32 ? 0xFFFFFFFFull : (1ull << w) - 1));
-    auto it = node->children.find(s);
-    node = it == node->children.end() ? nullptr : it->second;
-  }
-  return node;
-}
-
-// The value of a numeric operand as the assembler's encoder checks it; false
-// where it would post an error.
-bool encode_number(arg_type const& a, string const& text, unsigned int& slot) {
-  unsigned int v;
-  try {
-    v = parse_number(text);
-  } catch (string const&) {
-    return false;
-  }
-  unsigned int width = a.shft_val;
-  for (size_t k = 0; k < a.lo_idx.size(); ++k) width += a.hi_idx[k] - a.lo_idx[k] + 1;
-  unsigned int m = v;
-  if (width < 32) {
-    long long sv = (int)v;
-    if (sv >= 0 ? sv > (1ll << width) - 1 : sv < -(1ll << (width - 1))) return false;
-    m = v & (unsigned int)((1ull << width) - 1);
-  }
-  if (m < a.lo_val || m > a.hi_val) return false;
-  if (a.shft_val && (m & ((1u << a.shft_val) - 1))) return false;
-  slot = m >> a.shft_val;
-  return true;
-}
-
 // Labels usable in operands: the first name of each address.
 dis_names_type label_names(image_type const& img) {
   dis_names_type names;
@@ -54,25 +20,11 @@ dis_names_type label_names(image_type const& img) {
   return names;
 }
 
-// The instruction text with an address operand equal to a label's address
-// replaced by the label's name.
-void append_instr(string& out, dis_word_type const& d, dis_names_type const& names) {
-  if (names.empty()) {
-    out += d.text;
-    return;
-  }
-  out += d.mnemonic;
-  for (size_t i = 0; i < d.operands.size(); ++i) {
-    out += i ? ", " : " ";
-    if (d.address_operand[i]) {
-      auto it = names.find(parse_number(d.operands[i]));
-      if (it != names.end()) {
-        out += *it->second;
-        continue;
-      }
-    }
-    out += d.operands[i];
-  }
+// The instruction text of a valid record, address operands named by `names`,
+// without the blank that ends a text without operands.
+void append_instr(string& out, decoded_type const& d, dis_names_type const& names) {
+  print_decoded(out, d, names.empty() ? nullptr : &names);
+  if (out.back() == ' ') out.pop_back();
 }
 
 // A .cmdline word: quoted if it holds blanks or comment characters.
@@ -83,76 +35,16 @@ string cmdline_word(string const& w) {
 
 }  // namespace
 
-bool dis_encodes_to(arch_type& arch, string const& mnemonic, vector<string> const& operands,
-                    unsigned int code) {
-  auto in = arch.instr_map.find(tolower(mnemonic));
-  if (in == arch.instr_map.end()) return false;
-  vector<arg_type> const& args = in->second.arg_type_lst;
-  if (operands.size() != args.size()) return false;
-  vector<unsigned int> slots(args.size(), 0);
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i].type == ATO_REG) {
-      // A register name: a symbol of the architecture that its set holds.
-      string name = tolower(operands[i]);
-      auto set = arch.reg_map.find(args[i].regtype);
-      auto sym = arch.sym_map.find(name);
-      if (set == arch.reg_map.end() || sym == arch.sym_map.end() || sym->second.type != STO_REG ||
-          !set->second.count(name))
-        return false;
-      slots[i] = sym->second.value;
-    } else if (!encode_number(args[i], operands[i], slots[i])) {
-      return false;
-    }
-  }
-  return in->second.assemble(slots) == code;
-}
-
-dis_word_type dis_decode(arch_type& arch, unsigned int code) {
-  dis_word_type d;
-  disasm_tree_type* leaf = leaf_of(arch.disasm_tree, code);
-  try {
-    d.text = arch.disasm_tree_walker(leaf ? leaf : arch.disasm_tree, code);
-  } catch (string const& reason) {
-    d.text = reason;
-    return d;
-  }
-  d.valid = true;
-  while (!d.text.empty() && d.text.back() == ' ') d.text.pop_back();
-  size_t p = d.text.find(' ');
-  d.mnemonic = d.text.substr(0, p);
-  while (p != string::npos) {
-    size_t e = d.text.find(", ", p + 1);
-    d.operands.push_back(d.text.substr(p + 1, e == string::npos ? string::npos : e - p - 1));
-    p = e == string::npos ? e : e + 1;
-  }
-  for (arg_type const& a : leaf->arg_type_lst) d.address_operand.push_back(a.type == ATO_RANGE && a.shft_val == 2);
-  d.reencodes = d.operands.size() == leaf->arg_type_lst.size() && dis_encodes_to(arch, d.mnemonic, d.operands, code);
-  return d;
-}
-
-// dis_decode, with the reason of the single-word disassembler for a word
-// wider than the architecture's instructions.
-static dis_word_type decode_checked(arch_type& arch, unsigned int code) {
-  if (arch.instr_width > 31 || (code >> arch.instr_width) == 0) return dis_decode(arch, code);
-  dis_word_type d;
-  try {
-    d.text = disassemble_word(arch, code);
-  } catch (string const& reason) {
-    d.text = reason;
-  }
-  return d;
-}
-
 string dis_listing_text(arch_type& arch, unsigned int code, dis_names_type const& names) {
   string out;
-  dis_word_type d = decode_checked(arch, code);
+  decoded_type const d = decode(arch, code);
   if (d.valid) {
     append_instr(out, d, names);
-    if (!d.reencodes) out += "  ; the text assembles to another word";
+    if (!reencodes(d, code)) out += "  ; the text assembles to another word";
   } else {
     out += ".var ";
     append_hex8(out, code);
-    out += "  ; " + d.text;
+    out += "  ; " + d.reason;
   }
   return out;
 }
@@ -194,7 +86,7 @@ string dis_source(image_type const& img) {
   std::unordered_set<string> seen;
   for (image_label_type const& l : img.labels) {
     string low = tolower(l.name);
-    auto fail = [&](string const& why) { throw image_error(img.def_name, l.line, "label '" + l.name + "' " + why); };
+    auto fail = [&](string const& why) { throw image_error(img.def_name, l.line, "label '" + message_quote(l.name) + "' " + why); };
     if (!is_identifier(l.name)) fail("is no symbol name.");
     if (arch.sym_map.count(low)) fail("is a register of " + img.arch_name + ".");
     if (!seen.insert(low).second) fail("is defined twice.");
@@ -206,7 +98,7 @@ string dis_source(image_type const& img) {
   if (!img.output_label.empty()) out += " -olbl " + img.output_label;
   if (img.format == "c") {
     if (img.output_type.empty() || img.output_type.find_first_of("\"\r\n") != string::npos)
-      throw image_error("", 0, "the array type '" + img.output_type + "' cannot be given in a .cmdline directive.");
+      throw image_error("", 0, "the array type '" + message_quote(img.output_type) + "' cannot be given in a .cmdline directive.");
     out += " -otyp " + cmdline_word(img.output_type);
   }
   out += "\n";
@@ -231,9 +123,9 @@ string dis_source(image_type const& img) {
   for (image_word_type const& w : img.words) {
     labels_to(w.address);
     move_to(w.address);
-    dis_word_type d = dis_decode(arch, w.code);
+    decoded_type const d = decode(arch, w.code);
     out += "        ";
-    if (d.reencodes) {
+    if (d.valid && reencodes(d, w.code)) {
       append_instr(out, d, names);
     } else {
       out += ".var ";
@@ -248,6 +140,7 @@ string dis_source(image_type const& img) {
 
 string dis_words(string const& arch_name, vector<unsigned int> const& words) {
   arch_type& arch = find_arch(arch_name);
+  dis_names_type const no_names;
   string out;
   for (size_t i = 0; i < words.size(); ++i) {
     unsigned int code = words[i];
@@ -255,9 +148,7 @@ string dis_words(string const& arch_name, vector<unsigned int> const& words) {
     out += "  ";
     append_hex8(out, code);
     out += "  ";
-    dis_word_type d = decode_checked(arch, code);
-    if (d.valid) out += d.text;
-    else out += ".var " + hex8(code) + "  ; " + d.text;
+    out += dis_listing_text(arch, code, no_names);
     out += "\n";
   }
   return out;

@@ -1,28 +1,14 @@
 // Disassembly of whole images: a listing, or assembler source that assembles
-// back to the identical image. Built on the decision tree of each architecture
-// and on its instruction templates, which check that a text encodes its word.
+// back to the identical image. Built on the registry's decoded words (decode,
+// print_decoded, reencodes in asm_arch.h).
 #ifndef ASM_DIS_H
 #define ASM_DIS_H
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "asm_arch.h"
 #include "asm_image.h"
-
-struct arch_type;
-
-// One code word, decoded.
-struct dis_word_type {
-  bool valid = false;      // an instruction of the architecture
-  bool reencodes = false;  // assembling `text` gives exactly the word again
-  std::string text;        // the disassembler's text (no trailing blank), or its reason when not valid
-  std::string mnemonic;    // upper case, as in `text`
-  std::vector<std::string> operands;  // as in `text`
-  std::vector<bool> address_operand;  // numeric operand whose field is shifted by 2
-};
-
-dis_word_type dis_decode(arch_type& arch, unsigned int code);
 
 // The registered architecture of that name (the registry filled on first
 // use); throws "ASM-ZQS architecture \"NAME\" is not available.".
@@ -33,17 +19,12 @@ arch_type& find_arch(std::string const& arch);
 std::string disassemble_word(arch_type& arch, unsigned int code);
 
 // Label names usable in address operands: the first name of each address.
-using dis_names_type = std::unordered_map<unsigned int, std::string const*>;
+using dis_names_type = label_names_type;
 
 // What a listing shows after a word's address and value: the text with its
 // address operands named by `names`, and a note where the text assembles to
 // another word; ".var 0x........  ; reason" for a word that is no instruction.
 std::string dis_listing_text(arch_type& arch, unsigned int code, dis_names_type const& names);
-
-// True when the instruction `mnemonic` with these operand texts assembles in
-// `arch` to exactly `code`: the checks of the encoder, then the templates.
-bool dis_encodes_to(arch_type& arch, std::string const& mnemonic,
-                    std::vector<std::string> const& operands, unsigned int code);
 
 // Listing of an image: "ADDRESS  WORD  TEXT" lines, labels, gaps. Line ends "\n".
 std::string dis_listing(image_type const& img);

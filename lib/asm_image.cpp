@@ -16,7 +16,7 @@ namespace {
 
 // "FILE:LINE: text", "FILE: text" or "text".
 string located(string const& f, unsigned int l, string const& t) {
-  return f.empty() ? t : f + (l ? ":" + std::to_string(l) : string()) + ": " + t;
+  return f.empty() ? t : message_quote(f) + (l ? ":" + std::to_string(l) : string()) + ": " + t;
 }
 
 bool starts(sv s, sv p) { return s.substr(0, p.size()) == p; }

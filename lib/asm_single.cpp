@@ -107,10 +107,12 @@ arch_type& find_arch(std::string const& arch) {
 }
 
 std::string disassemble_word(arch_type& a, unsigned int code) {
-  if (a.instr_width <= 31 && (code >> a.instr_width) != 0)
-    throw "Invalid instruction code " + num2hexstr(code) + ". Bits " + num2str(a.instr_width) +
-        " to 31 must be zero for this architecture.";
-  return a.disasm_tree_walker(a.disasm_tree, code);
+  decoded_type d = decode(a, code);
+  if (!d.valid) throw std::move(d.reason);
+  std::string text;
+  text.reserve(48);
+  print_decoded(text, d);
+  return text;
 }
 
 unsigned int assemble_single_instr(std::string arch, std::string line) {

@@ -135,12 +135,6 @@ static int hex_digit(char c) {
 
 char hex2int(char hi, char lo) { return (char)((16 * hex_digit(hi) + hex_digit(lo)) & 0xFF); }
 
-bool fits_in_bits(unsigned int v, unsigned int w) {
-  if (w >= 32) return true;
-  int const sv = (int)v;
-  if (sv >= 0) return (unsigned long long)sv <= (1ull << w) - 1;
-  return w > 0 && (long long)sv >= -(1ll << (w - 1));
-}
 
 std::string char2numstr(char c) { return num2str((unsigned char)c); }
 

@@ -53,12 +53,21 @@ std::string hex8(unsigned int v);
 void append_hex8(std::string& s, unsigned int v);
 void append_upper(std::string& s, std::string const& t);  // s += toupper(t), without a copy
 char hex2int(char hi, char lo);
+// The mask of a field of w bits: the low w bits set (all 32 for w of 32 or more).
+inline unsigned int bit_mask(unsigned int w) { return w >= 32 ? 0xFFFFFFFFu : (1u << w) - 1; }
+// The low w bits of v (all of them for w of 32 or more).
+inline unsigned int low_bits(unsigned int v, unsigned int w) { return v & bit_mask(w); }
+// Bits hi..lo of v, as a number.
+inline unsigned int bit_field(unsigned int v, unsigned int hi, unsigned int lo) {
+  return (v >> lo) & bit_mask(hi - lo + 1);
+}
 // Whether v fits in w bits, read as a signed 32-bit number: a non-negative v
 // up to 2^w - 1, a negative one down to -2^(w-1); every v fits 32 bits or more.
-bool fits_in_bits(unsigned int v, unsigned int w);
-// The low w bits of v (all of them for w of 32 or more).
-inline unsigned int low_bits(unsigned int v, unsigned int w) {
-  return w >= 32 ? v : (unsigned int)(v & ((1ull << w) - 1));
+inline bool fits_in_bits(unsigned int v, unsigned int w) {
+  if (w >= 32) return true;
+  // Non-negative: nothing above the low w bits. Negative: bit w-1 and all above it set.
+  if ((int)v >= 0) return (v & ~bit_mask(w)) == 0;
+  return w > 0 && (~v & ~bit_mask(w - 1)) == 0;
 }
 std::string char2numstr(char c);
 // Text read from a file as a message quotes it: control characters escaped

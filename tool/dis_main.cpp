@@ -1,5 +1,8 @@
 // dis-zqs: disassembles memory images and code words, as a listing or as
 // source that asm-zqs assembles back into the identical image.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,6 +15,7 @@
 #include "asm_arch.h"
 #include "asm_dis.h"
 #include "asm_image.h"
+#include "asm_outfile.h"
 #include "asm_utils.h"
 
 using std::string;
@@ -49,7 +53,6 @@ struct options {
   bool words_mode = false;
   bool other_than_arch = false;  // an option -w does not take
   string out;
-  int out_index = 0;  // of OUT in argv
   std::vector<unsigned int> words;
   bool help = false, version = false;
 };
@@ -58,7 +61,7 @@ unsigned int number(string const& option, string const& text) {
   try {
     return parse_number(text);
   } catch (string const& e) {
-    throw failure{"bad argument of option '" + option + "': " + e};
+    throw failure{"bad argument '" + message_quote(text) + "' of option '" + option + "': " + e};
   }
 }
 
@@ -74,7 +77,7 @@ void parse_args(int argc, char const** argv, options& o) {
   for (int i = 1; i < argc; ++i) {
     string a = argv[i];
     auto value = [&]() -> string {
-      if (i + 1 >= argc) throw failure{"option '" + a + "' requires an argument."};
+      if (i + 1 >= argc) throw failure{"option '" + message_quote(a) + "' requires an argument."};
       return argv[++i];
     };
     if (a == "-w") {
@@ -93,20 +96,19 @@ void parse_args(int argc, char const** argv, options& o) {
     } else if (a == "-ifmt") {
       o.read.format = value();
       if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif")
-        throw failure{"bad argument of option '-ifmt': '" + o.read.format + "' (c, ifs or mif)."};
+        throw failure{"bad argument of option '-ifmt': '" + message_quote(o.read.format) + "' (c, ifs or mif)."};
       o.other_than_arch = true;
     } else if (a == "-s") {
       o.source = o.other_than_arch = true;
     } else if (a == "-o") {
       o.out = value();
-      o.out_index = i;
       o.other_than_arch = true;
     } else if (a == "-h" || a == "--help") {
       o.help = true;
     } else if (a == "--version") {
       o.version = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      throw failure{"option '" + a + "' not available."};
+      throw failure{"option '" + message_quote(a) + "' not available."};
     } else if (image_seen) {
       throw failure{"more than one image file."};
     } else {
@@ -121,15 +123,21 @@ void parse_args(int argc, char const** argv, options& o) {
   asm_arch registry;  // fills the registry
   (void)registry;
   if (!o.read.arch.empty() && !asm_arch::arch_map.count(o.read.arch))
-    throw failure{"unknown architecture '" + o.read.arch + "'."};
+    throw failure{"unknown architecture '" + message_quote(o.read.arch) + "'."};
 }
 
-// OUT names a file of the command line (the image, the definitions, also one
-// that the parse did not reach): never written, never removed.
-bool out_is_input(options const& o, int argc, char const** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (i != o.out_index && string(argv[i]) != "-" && same_file(o.out, argv[i])) return true;
+// OUT names the image or the definitions file: never written, never removed.
+bool out_is_input(options const& o) {
+  if (!o.read.def_file.empty() && same_file(o.out, o.read.def_file)) return true;
+  if (o.image != "-") return same_file(o.out, o.image);
+#ifndef _WIN32
+  // Standard input redirected from the file OUT names.
+  struct stat in, out;
+  return fstat(0, &in) == 0 && S_ISREG(in.st_mode) && stat(o.out.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+#else
   return false;
+#endif
 }
 
 string read_stdin() {
@@ -158,31 +166,58 @@ string run(options const& o) {
   if (!o.source) return dis_listing(img);
   if (!img.image_arch.empty() && img.image_arch != img.arch_name)
     throw image_error(o.image == "-" ? "<stdin>" : o.image, img.image_arch_line,
-                      "the image is for " + img.image_arch + ", not " + img.arch_name +
+                      "the image is for " + message_quote(img.image_arch) + ", not " + img.arch_name +
                           ": no source of " + img.arch_name + " gives it back.");
   return dis_source(img);
 }
 
-// Writes the text with the line ends of generated files.
-bool write_file(string const& name, string const& text) {
-  FILE* f = fopen(name.c_str(), "wb");
-  if (!f) return false;
-  bool ok = true;
-  if (sizeof(ASM_EOL) == 2) {
-    ok = fwrite(text.data(), 1, text.size(), f) == text.size();
-  } else {
-    string t;
-    t.reserve(text.size() + text.size() / 16);
-    for (char c : text) c == '\n' ? t += ASM_EOL : t += c;
-    ok = fwrite(t.data(), 1, t.size(), f) == t.size();
+// OUT while this run has it open, and what it was when opened.
+struct output_file {
+  string name;
+  FILE* f = nullptr;
+  output_identity id;
+
+  void open() {
+    f = open_for_writing(name);
+    if (f) {
+      id = identity_of(f);
+      return;
+    }
+    struct stat st;
+    if (errno == ENXIO && stat(name.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
+      throw image_error(name, 0, "file cannot be written: no process reads the FIFO.");
+    throw image_error(name, 0, "file cannot be written.");
   }
-  return (fclose(f) == 0) && ok;
-}
+
+  // Writes the text with the line ends of generated files, and closes.
+  void write(string const& text) {
+    bool ok;
+    if (sizeof(ASM_EOL) == 2) {
+      ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    } else {
+      string t;
+      t.reserve(text.size() + text.size() / 16);
+      for (char c : text) c == '\n' ? t += ASM_EOL : t += c;
+      ok = fwrite(t.data(), 1, t.size(), f) == t.size();
+    }
+    ok = fclose(f) == 0 && ok;
+    f = nullptr;
+    if (!ok) throw image_error(name, 0, "file cannot be written.");
+  }
+
+  // After a failure: only a regular file this run created or truncated goes.
+  void discard() {
+    if (f) fclose(f);
+    f = nullptr;
+    remove_if_same(name, id);
+  }
+};
 
 }  // namespace
 
 int main(int argc, char const** argv) {
   options o;
+  output_file out;
   try {
     parse_args(argc, argv, o);
     if (o.version) {
@@ -193,14 +228,19 @@ int main(int argc, char const** argv) {
       fputs(usage_text, stdout);
       return 0;
     }
-    if (!o.out.empty() && out_is_input(o, argc, argv)) throw failure{"output file '" + o.out + "' is an input file."};
+    if (!o.out.empty()) {
+      if (out_is_input(o)) throw failure{"output file '" + message_quote(o.out) + "' is an input file."};
+      // Opened before the input is read: a FIFO without a reader fails at once.
+      out.name = o.out;
+      out.open();
+    }
     string text = run(o);
-    if (o.out.empty()) {
+    if (!out.f) {
       if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)
         throw failure{"standard output cannot be written."};
       return 0;
     }
-    if (!write_file(o.out, text)) throw image_error(o.out, 0, "file cannot be written.");
+    out.write(text);
     return 0;
   } catch (failure const& f) {
     fprintf(stderr, "dis-zqs: %s\n", f.text.c_str());
@@ -209,6 +249,6 @@ int main(int argc, char const** argv) {
   } catch (std::bad_alloc const&) {
     fprintf(stderr, "dis-zqs: out of memory.\n");
   }
-  if (!o.out.empty() && !out_is_input(o, argc, argv)) remove(o.out.c_str());
+  out.discard();
   return 1;
 }

@@ -128,22 +128,21 @@ unsigned int asm_passes::num_operand(arg_type const& a, asm_expr* e, size_t n, s
     bool valid;  // not consulted: pass 2 has reported whatever made it false
     v = expression_walker(e, valid, file, line, (unsigned int)n, false, second_pass, !second_pass);
   }
-  unsigned int const w = a.shft_val + slice_width(a);
-  if (!fits_in_bits(v, w)) {
+  operand_check_type const c = check_operand(a, v);
+  if (!c.fits) {
     if (second_pass)
       error("Expression value " + num2hexstr(v) + " of argument " + num2str(n) + " cannot be represented with " +
-                num2str(w) + " bits.",
+                num2str(c.width) + " bits.",
             file, line);
     return 0;
   }
-  unsigned int const m = low_bits(v, w);
-  if (second_pass && (m < a.lo_val || m > a.hi_val))
-    error("Expression value " + num2hexstr(m) + " of argument " + num2str(n) + " is out of range [" +
+  if (second_pass && !c.in_range)
+    error("Expression value " + num2hexstr(c.masked) + " of argument " + num2str(n) + " is out of range [" +
               num2hexstr(a.lo_val) + ", " + num2hexstr(a.hi_val) + "].",
           file, line);
-  if (second_pass && a.shft_val > 0 && (m & ((1u << a.shft_val) - 1)) != 0)
-    error("Expression value " + num2hexstr(m) + " of argument " + num2str(n) + " must be an inter multiple of " +
+  if (second_pass && !c.aligned)
+    error("Expression value " + num2hexstr(c.masked) + " of argument " + num2str(n) + " must be an inter multiple of " +
               num2str(1ull << a.shft_val) + ".",
           file, line);
-  return m >> a.shft_val;
+  return c.field;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "asm_outfile.h"
 #include "asm_passes.h"
 
 #ifdef _WIN32
@@ -16,9 +17,6 @@
 #endif
 #include <io.h>
 #include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
 #endif
 
 typedef std::pair<unsigned long long, unsigned long long> file_id;
@@ -147,24 +145,6 @@ void asm_passes::remove_outputs() {
   remove_output(md_file_name);
   remove_output(log_file_name);
   remove_output(def_file_name);
-}
-
-// Opens a file for binary writing like fopen "wb", but never waits: opening a
-// FIFO that nobody reads would block for ever, so there it fails at once (ENXIO)
-// and the run reports that it cannot create the file. A FIFO with a reader, a
-// terminal or another device is then written as usual (blocking writes).
-static FILE* open_for_writing(std::string const& name) {
-#ifdef _WIN32
-  return fopen(name.c_str(), "wb");
-#else
-  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK, 0666);
-  if (fd < 0) return nullptr;
-  int flags = fcntl(fd, F_GETFL);
-  FILE* f = nullptr;
-  if (flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1) f = fdopen(fd, "wb");
-  if (!f) close(fd);
-  return f;
-#endif
 }
 
 FILE* asm_passes::create_output(std::string const& name, char const* what) {

@@ -53,7 +53,7 @@ std::string operand(arch_type& arch, arg_type const& a, std::vector<unsigned int
     std::advance(it, rnd((unsigned int)set.size()));
     return it->first;
   }
-  unsigned int align = (1u << a.shft_val) - 1;
+  unsigned int align = bit_mask(a.shft_val);
   if (a.shft_val == 2 && !labels.empty() && rnd(3) == 0) {
     unsigned int l = labels[rnd((unsigned int)labels.size())];
     if (l >= a.lo_val && l <= a.hi_val) return hex(l);
@@ -94,7 +94,7 @@ program random_program(std::string const& arch_name, arch_type& arch) {
       case 2:
       case 3: {  // random bits
         unsigned int w = rng();
-        if (arch.instr_width < 32) w &= (1u << arch.instr_width) - 1;
+        w = low_bits(w, arch.instr_width);
         s += ".var " + hex(w) + "\n";
         break;
       }

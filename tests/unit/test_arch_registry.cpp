@@ -202,6 +202,8 @@ TEST(ArchRegistry, TemplatesReadFromTheNotation) {
   EXPECT_EQ(j.shft_val, 2u);
   EXPECT_EQ(j.hi_val, 0x3FFFu);
   EXPECT_FALSE(j.optarg_en);
+  EXPECT_TRUE(j.is_address);
+  EXPECT_FALSE(arch("zqs24-2").instr_map.at("mrdi").arg_type_lst[2].is_address);  // an offset
   EXPECT_TRUE(z3.instr_map.at("mwr24").obsolete);
   EXPECT_TRUE(z3.instr_map.at("mwri24").obsolete);
   EXPECT_FALSE(z3.instr_map.at("mwrl").obsolete);
@@ -236,6 +238,7 @@ TEST(ArchRegistryDeathTest, MalformedRowsAbort) {
   EXPECT_DEATH(register_one("0x0..0xF [31:28]", 0x00000000, {0, -1, "op"}), "operand covers selector bits");
   EXPECT_DEATH(register_one("", 0x10000000, {16, -1, "op"}), "selector value does not fit");
   EXPECT_DEATH(register_one("oreg[27:24,25]", 0x10000000, leaf), "bit slices overlap");
+  EXPECT_DEATH(register_one("addr oreg[27:24]", 0x10000000, leaf), "an address operand must be numeric");
   arch_head_type const narrow = {"bad-narrow", 1, 16, 25, 24, 20, 11, 10};
   arch_instr_row const high_code[] = {{"op", 0x02100000, "", false}};
   arch_instr_row const high_field[] = {{"op", 0x00100000, "0x0..0xF [25:22]", false}};

@@ -26,7 +26,7 @@ inline std::string upper(std::string s) {
 inline bool same_template(arg_type const& a, arg_type const& b) {
   return a.type == b.type && a.lo_idx == b.lo_idx && a.hi_idx == b.hi_idx && a.regtype == b.regtype &&
          a.lo_val == b.lo_val && a.hi_val == b.hi_val && a.shft_val == b.shft_val &&
-         a.optarg_en == b.optarg_en && a.optarg_val == b.optarg_val;
+         a.optarg_en == b.optarg_en && a.optarg_val == b.optarg_val && a.is_address == b.is_address;
 }
 
 inline bool same_templates(std::vector<arg_type> const& a, std::vector<arg_type> const& b) {
@@ -36,11 +36,6 @@ inline bool same_templates(std::vector<arg_type> const& a, std::vector<arg_type>
   return true;
 }
 
-inline unsigned int bits(unsigned int code, unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return w >= 32 ? code : (code >> lo) & ((1u << w) - 1);
-}
-
 inline unsigned int width(arg_type const& a) {
   unsigned int w = 0;
   for (size_t k = 0; k < a.lo_idx.size(); ++k) w += a.hi_idx[k] - a.lo_idx[k] + 1;
@@ -48,14 +43,7 @@ inline unsigned int width(arg_type const& a) {
 }
 
 // The leaf the tree selects for a code word, or null.
-inline disasm_tree_type const* leaf_of(arch_type const& a, unsigned int code) {
-  disasm_tree_type const* n = a.disasm_tree;
-  while (n && !n->children.empty()) {
-    auto it = n->children.find(bits(code, n->hi_idx, n->lo_idx));
-    n = it == n->children.end() ? nullptr : it->second;
-  }
-  return n;
-}
+inline disasm_tree_type const* leaf_of(arch_type const& a, unsigned int code) { return decode(a, code).leaf; }
 
 struct walk_type {
   disasm_tree_type const* node;

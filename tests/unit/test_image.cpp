@@ -212,6 +212,8 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
       {"\n-- target architecture : zq\x7Fs\n", {}, "img:2: unknown architecture 'zq\\x7Fs'."},
       {"-- target architecture : " + std::string(300, 'z') + "\n", {},
        "img:1: unknown architecture '" + std::string(200, 'z') + "...'."},
+      {"-- target architecture : " + std::string(199, 'z') + "\xC3\xA9z\n", {},  // never half a character
+       "img:1: unknown architecture '" + std::string(199, 'z') + "...'."},
       {"-- x\n", image_read_options{"zqs99", "", "", false, 0}, "unknown architecture 'zqs99'."},
       {mif_image, zqs16, "img:3: WIDTH 32 does not fit the 25-bit instructions of zqs16-1."},
       {ifs_image + w("00000108", "02000000"), {}, "img:6: word 0x02000000 is wider than the 25-bit instructions of zqs16-1."},

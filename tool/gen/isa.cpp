@@ -10,11 +10,6 @@ namespace zqs_gen {
 
 namespace {
 
-unsigned int bits_of(unsigned int code, unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return w >= 32 ? code : (code >> lo) & ((1u << w) - 1);
-}
-
 // Operand as the syntax line shows it: the register set or the value range.
 std::string operand_text(arg_type const& a) {
   return a.type == ATO_REG ? a.regtype : hex(a.lo_val) + ".." + hex(a.hi_val);
@@ -76,10 +71,7 @@ struct segment_type {
   size_t slice;
 };
 
-unsigned int mask_of(unsigned int hi, unsigned int lo) {
-  unsigned int w = hi - lo + 1;
-  return w >= 32 ? 0xFFFFFFFFu : ((1u << w) - 1) << lo;
-}
+unsigned int mask_of(unsigned int hi, unsigned int lo) { return bit_mask(hi - lo + 1) << lo; }
 
 std::string rtrim(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -140,22 +132,22 @@ struct decode_type {
   std::string text;
 };
 
-decode_type decode(arch_type const& arch, std::string const& mnemonic, instr_type const& ins) {
+decode_type how_decoded(arch_type const& arch, std::string const& mnemonic, instr_type const& ins) {
   decode_type d;
   std::vector<std::string> steps;
   unsigned int operands = 0, selectors = 0;
   for (arg_type const& a : ins.arg_type_lst)
     for (size_t j = 0; j < a.lo_idx.size(); ++j) operands |= mask_of(a.hi_idx[j], a.lo_idx[j]);
-  disasm_tree_type const* n = arch.disasm_tree;
-  while (n && !n->children.empty()) {
-    selectors |= mask_of(n->hi_idx, n->lo_idx);
-    unsigned int v = bits_of(ins.code, n->hi_idx, n->lo_idx);
-    steps.push_back("bits " + slice_text(n->hi_idx, n->lo_idx) + " = " + hex(v));
-    d.cuts.push_back(n->hi_idx + 1);
-    d.cuts.push_back(n->lo_idx);
-    auto it = n->children.find(v);
-    n = it == n->children.end() ? nullptr : it->second;
+  decoded_type const r = decode(arch, ins.code);
+  for (size_t k = 0; k < r.n_inner; ++k) {
+    disasm_tree_type const* inner = r.inner[k];
+    selectors |= mask_of(inner->hi_idx, inner->lo_idx);
+    steps.push_back("bits " + slice_text(inner->hi_idx, inner->lo_idx) + " = " +
+                    hex(bit_field(ins.code, inner->hi_idx, inner->lo_idx)));
+    d.cuts.push_back(inner->hi_idx + 1);
+    d.cuts.push_back(inner->lo_idx);
   }
+  disasm_tree_type const* n = r.leaf;
   if (operands & selectors)
     d.text = "The disassembler does not decode it: its operand covers the selector bits " +
              join(steps, ", ") + ", so a word shows as the instruction its value selects.";
@@ -199,7 +191,7 @@ std::string isa_reference(std::string const& name, arch_type const& arch) {
   }
   for (std::string const& m : arch.instr_order) {
     instr_type const& ins = arch.instr_map.at(m);
-    decode_type const d = decode(arch, m, ins);
+    decode_type const d = how_decoded(arch, m, ins);
     o << "\n### " << upper(m) << "\n\n`" << syntax(m, ins) << "`, base code " << hex8(ins.code) << ".";
     if (ins.obsolete)
       o << " **Obsolete**: still assembled, with the warning \"Assembling obsolete instruction '" << upper(m) << "'.\"";
