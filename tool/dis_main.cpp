@@ -136,7 +136,7 @@ bool out_is_input(options const& o) {
   return fstat(0, &in) == 0 && S_ISREG(in.st_mode) && stat(o.out.c_str(), &out) == 0 &&
          in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 #else
-  return false;
+  return false;  // not told here: main reads standard input before it opens OUT
 #endif
 }
 
@@ -228,13 +228,20 @@ int main(int argc, char const** argv) {
       fputs(usage_text, stdout);
       return 0;
     }
+    // OUT is opened before the input is read, so that a FIFO without a reader
+    // fails at once; on Windows, where the file standard input comes from
+    // cannot be told, after it, so that opening OUT cannot empty the input.
+    bool open_first = true;
+#ifdef _WIN32
+    open_first = o.image != "-";
+#endif
     if (!o.out.empty()) {
       if (out_is_input(o)) throw failure{"output file '" + message_quote(o.out) + "' is an input file."};
-      // Opened before the input is read: a FIFO without a reader fails at once.
       out.name = o.out;
-      out.open();
+      if (open_first) out.open();
     }
     string text = run(o);
+    if (!o.out.empty() && !out.f) out.open();
     if (!out.f) {
       if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)
         throw failure{"standard output cannot be written."};
