@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <memory_resource>
 #include <string>
 
 #include "asm_passes.h"
@@ -100,7 +102,7 @@ class FrontEnd : public ::testing::Test {
   // Parses one line as an instruction and gives its arguments.
   std::string args_of(std::string const& line) {
     asm_module::clear_msg_list();
-    for (asm_file* f : *p.ir.file_list) delete_file(f);
+    for (asm_file* f : *p.ir.file_list) delete_file(p.ir.tree_memory(), f);
     p.ir.file_list->clear();
     p.ir.file_map.clear();
     std::string r = run(line);
@@ -339,11 +341,55 @@ TEST_F(FrontEnd, RepeatedParsesAfterFailures) {
     p.reset_cmd_line_param();
     EXPECT_EQ(run(i % 2 ? "L: X 1, \"s\"" : ".cmdline -W\nY"), i % 2 ? "error" : "ok");
     asm_module::clear_msg_list();
-    delete_file(p.ir.file_list->empty() ? nullptr : p.ir.file_list->front());
+    delete_file(p.ir.tree_memory(), p.ir.file_list->empty() ? nullptr : p.ir.file_list->front());
   }
   p.ir.file_list->clear();
   EXPECT_EQ(run("a: b 1\n"), "ok");
   EXPECT_EQ(stmts(), ".label@1 a\nb@1 1\n");
+}
+
+// Memory that counts what it hands out and checks what comes back.
+struct counted_memory : std::pmr::memory_resource {
+  std::map<void*, size_t> out;  // block -> size
+  size_t blocks = 0;
+  void* do_allocate(size_t n, size_t align) override {
+    void* p = std::pmr::new_delete_resource()->allocate(n, align);
+    out[p] = n;
+    ++blocks;
+    return p;
+  }
+  void do_deallocate(void* p, size_t n, size_t align) override {
+    EXPECT_EQ(out.count(p) ? out[p] : 0, n);
+    out.erase(p);
+    std::pmr::new_delete_resource()->deallocate(p, n, align);
+  }
+  bool do_is_equal(memory_resource const& o) const noexcept override { return this == &o; }
+};
+
+TEST_F(FrontEnd, TreeMemoryGoesBackWhole) {
+  // Every kind of node and vector, a long text, and a parse that fails
+  // half-way: what the parser makes in the tree memory, it or the tree's
+  // release gives back, block by block.
+  std::string const src = std::string(".cmdline -W\nL: NOP\n.var 1, 2\n.str \"a\" + \"") +
+                          std::string(100, 'b') + "\" 2\n.define A -(1 + B) ** 2\nX a b, ~c\n";
+  counted_memory mem;
+  for (std::string const& text : {src, src + "Y (1\nZ 2\n"}) {
+    write("m.zqs", text);
+    FILE* f = fopen((dir + "/m.zqs").c_str(), "rb");
+    ASSERT_TRUE(f);
+    parse_position.line = 0;
+    parse_position.parsed_file = nullptr;
+    parse_position.memory = &mem;
+    scanner_begin(f);
+    int failed = yyparse();
+    scanner_end();
+    fclose(f);
+    parse_position.memory = std::pmr::new_delete_resource();
+    EXPECT_EQ(failed != 0, text != src);
+    EXPECT_GT(mem.blocks, 20u);
+    delete_file(&mem, parse_position.parsed_file);
+    EXPECT_TRUE(mem.out.empty()) << mem.out.size() << " blocks kept";
+  }
 }
 
 TEST_F(FrontEnd, OutputsNeverReplaceSources) {
