@@ -112,6 +112,7 @@ TEST(SyntaxTree, NodesAndTexts) {
   EXPECT_EQ(add.to_string(), "");
   asm_file f("main.zqs", nullptr);
   EXPECT_EQ(f.to_string(), "file main.zqs");
+  delete f.stmts;  // nor the file its list
 }
 
 // A chain of a million nodes is released without deep recursion.
