@@ -64,6 +64,15 @@ asm_expr* op(char const* opcode, asm_expr* left, asm_expr* right) {
   return new_expr(lny.memory, opcode, left, right);
 }
 
+/* The leaf of an identifier token, which carries only its text (on the heap):
+ * a mnemonic never becomes a node, the tree memory does not hold it. */
+asm_expr* ident(std::string* name) {
+  std::unique_ptr<std::string> n(name);
+  asm_expr* e = new_expr(lny.memory, "ident", nullptr, nullptr);
+  e->data = std::move(*n);
+  return e;
+}
+
 /* The statement list of the file being parsed (on the heap). */
 void free_stmt_list(std::vector<asm_stmt*>* list) {
   if (!list) return;
@@ -80,9 +89,10 @@ void free_stmt_list(std::vector<asm_stmt*>* list) {
   std::vector<asm_stmt*>* stmts;
   asm_args* exprs;
   std::vector<std::string>* words;
+  std::string* text;
 }
 
-%token <expr> TK_IDENT
+%token <text> TK_IDENT
 %token <expr> TK_NUM
 %token <expr> TK_STRING
 %token TK_EOL
@@ -118,6 +128,7 @@ void free_stmt_list(std::vector<asm_stmt*>* list) {
 %destructor { free_stmt_list($$); } <stmts>
 %destructor { delete_args(lny.memory, $$); } <exprs>
 %destructor { delete $$; } <words>
+%destructor { delete $$; } <text>
 
 %expect 0
 
@@ -151,9 +162,9 @@ opt_stmt_list
   ;
 
 directive
-  : TK_DEFINE TK_IDENT expression                 { $$ = stmt2(".define", $2, $3); }
-  | TK_SET TK_IDENT opt_delimiter expression      { $$ = stmt2(".define", $2, $4); }
-  | TK_REGISTER TK_IDENT expression               { $$ = stmt2(".register", $2, $3); }
+  : TK_DEFINE TK_IDENT expression                 { $$ = stmt2(".define", ident($2), $3); }
+  | TK_SET TK_IDENT opt_delimiter expression      { $$ = stmt2(".define", ident($2), $4); }
+  | TK_REGISTER TK_IDENT expression               { $$ = stmt2(".register", ident($2), $3); }
   | TK_INCLUDE string_expression                  { $$ = stmt2(".include", $2, nullptr); }
   | TK_ORG expression                             { $$ = stmt2(".org", $2, nullptr); }
   | label                                         { $$ = $1; }
@@ -167,12 +178,12 @@ memory_directive
   ;
 
 label
-  : TK_IDENT ':'                                  { $$ = stmt2(".label", $1, nullptr); }
+  : TK_IDENT ':'                                  { $$ = stmt2(".label", ident($1), nullptr); }
   ;
 
 instruction
   : TK_IDENT opt_arg_list
-      { $$ = new_stmt(lny.memory, std::move($1->data), $2); delete_expr(lny.memory, $1); }
+      { std::unique_ptr<std::string> name($1); $$ = new_stmt(lny.memory, std::move(*name), $2); }
   ;
 
 opt_arg_list
@@ -228,7 +239,7 @@ expression
   ;
 
 primary_expression
-  : TK_IDENT                                      { $$ = $1; }
+  : TK_IDENT                                      { $$ = ident($1); }
   | TK_NUM                                        { $$ = $1; }
   | '(' expression ')'                            { $$ = $2; }
   ;
