@@ -43,13 +43,13 @@ void asm_module::clear_msg_list() {
   for (unsigned int& c : msg_ctr) c = 0;
 }
 
-asm_expr::asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right)
+asm_expr::asm_expr(char const* opcode, asm_expr* left, asm_expr* right)
     : opcode(opcode), left(left), right(right) {}
 
 unsigned int asm_expr::parse_num() { return parse_number(data); }
 
 std::string asm_expr::to_string() {
-  if (opcode == "num") return "num=" + std::to_string((int)parse_num());
+  if (text_is(opcode, "num")) return "num=" + std::to_string((int)parse_num());
   return data;
 }
 
@@ -97,7 +97,7 @@ void release(std::pmr::memory_resource* mem, T* p) {
 
 }  // namespace
 
-asm_expr* new_expr(std::pmr::memory_resource* mem, std::string_view opcode, asm_expr* left,
+asm_expr* new_expr(std::pmr::memory_resource* mem, char const* opcode, asm_expr* left,
                    asm_expr* right) {
   return make<asm_expr>(mem, opcode, left, right);
 }

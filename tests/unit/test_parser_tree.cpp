@@ -17,7 +17,7 @@ namespace {
 // Compact form of a tree: leaves as their data, operators as (op a b).
 std::string expr_text(asm_expr* e) {
   if (!e) return "null";
-  if (!e->left) return e->opcode == "string" ? "\"" + e->data + "\"" : e->data;
+  if (!e->left) return text_is(e->opcode, "string") ? "\"" + e->data + "\"" : e->data;
   std::string s = "(" + std::string(e->opcode) + " " + expr_text(e->left);
   if (e->right) s += " " + expr_text(e->right);
   return s + ")";
@@ -166,7 +166,7 @@ TEST_F(FrontEnd, CharacterLiteralsAreNumbers) {
   EXPECT_EQ(args_of("X 'A', 0x41, '\\xFF'"), "65, 0x41, 255");
   asm_file* f = p.ir.file_list->front();
   asm_expr* c = (*f->stmts->front()->args)[0];
-  EXPECT_EQ(c->opcode, "num");
+  EXPECT_STREQ(c->opcode, "num");
   EXPECT_EQ(c->parse_num(), 65u);
 }
 
@@ -335,7 +335,7 @@ TEST_F(FrontEnd, HugeInputs) {
   asm_expr* e = (*f->stmts->front()->args)[0];
   unsigned int depth = 0;
   for (; e->left; e = e->left) {
-    ASSERT_EQ(e->opcode, "add");
+    ASSERT_STREQ(e->opcode, "add");
     ++depth;
   }
   EXPECT_EQ(depth, 999999u);
