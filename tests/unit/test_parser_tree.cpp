@@ -408,6 +408,8 @@ TEST_F(FrontEnd, NamesTakenAsTextMakeNoNode) {
     delete_file(&mem, parse_position.parsed_file);
   }
   EXPECT_EQ(blocks[1] - blocks[0], 2u);
+  // A million lines make over two million expression nodes: 8 bytes a node count.
+  EXPECT_LE(sizeof(asm_expr), 64u);
 }
 
 TEST_F(FrontEnd, OutputsNeverReplaceSources) {
