@@ -3,6 +3,8 @@
 #define ASM_IR_H
 
 #include <list>
+#include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,13 +33,16 @@ class asm_ir : public asm_ast_object {
   std::unordered_map<std::string, sym_type> sym_tab;
   std::list<asm_file*>* file_list;
   std::vector<asm_record> asm_list;
-  // Memory of the tree's nodes (the front end allocates them here); released
-  // after the destructor has deleted the trees.
-  asm_node_pool node_pool;
 
   explicit asm_ir(std::list<asm_file*>* file_list);
   ~asm_ir() override;  // releases the file list and every tree in it
   std::string to_string() override;
+
+  // Memory of the trees of the listed files (new_expr and its kin, asm_objects.h).
+  std::pmr::memory_resource* tree_memory() const { return tree_memory_.get(); }
+
+ private:
+  std::unique_ptr<std::pmr::memory_resource> tree_memory_;
 };
 
 #endif

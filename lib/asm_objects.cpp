@@ -1,6 +1,9 @@
 // The message list and the syntax-tree nodes.
 #include "asm_objects.h"
 
+#include <memory>
+#include <utility>
+
 #include "asm_utils.h"
 
 std::vector<asm_module::msg_element> asm_module::msg_lst;
@@ -40,26 +43,26 @@ void asm_module::clear_msg_list() {
   for (unsigned int& c : msg_ctr) c = 0;
 }
 
-asm_expr::asm_expr(std::string_view opcode, asm_expr* left, asm_expr* right)
+asm_expr::asm_expr(char const* opcode, asm_expr* left, asm_expr* right)
     : opcode(opcode), left(left), right(right) {}
 
 unsigned int asm_expr::parse_num() { return parse_number(data); }
 
 std::string asm_expr::to_string() {
-  if (opcode == "num") return "num=" + std::to_string((int)parse_num());
+  if (text_is(opcode, "num")) return "num=" + std::to_string((int)parse_num());
   return data;
 }
 
 asm_stmt::asm_stmt(std::string opcode, asm_args* args,
-                   std::vector<std::string>* cmdline_args)
+                   std::vector<std::string> const* cmdline_args)
     : line(0),
       opcode(std::move(opcode)),
       args(args ? args : new asm_args()),
-      cmdline_args(cmdline_args ? cmdline_args : new std::vector<std::string>()) {}
+      cmdline_args(cmdline_args ? cmdline_args : no_words()) {}
 
-asm_stmt::~asm_stmt() {
-  delete args;
-  delete cmdline_args;
+std::vector<std::string> const* no_words() {
+  static std::vector<std::string> const none;
+  return &none;
 }
 
 std::string asm_stmt::to_string() { return "statement " + opcode; }
@@ -67,61 +70,97 @@ std::string asm_stmt::to_string() { return "statement " + opcode; }
 asm_file::asm_file(std::string name, std::vector<asm_stmt*>* stmts)
     : name(std::move(name)), stmts(stmts ? stmts : new std::vector<asm_stmt*>()) {}
 
-asm_file::~asm_file() { delete stmts; }
-
 std::string asm_file::to_string() { return "file " + name; }
 
-asm_expr* asm_node_pool::new_expr(char const* opcode, asm_expr* left, asm_expr* right) {
-  void* p = discarded_ ? discarded_ : memory_.allocate(sizeof(asm_pool_expr), alignof(asm_pool_expr));
-  discarded_ = nullptr;
-  return ::new (p) asm_pool_expr(opcode, left, right);
+namespace {
+
+// An object of type T in mem, and its release. A polymorphic_allocator hands
+// mem on to what T allocates itself (the elements of an asm_args).
+template <typename T, typename... A>
+T* make(std::pmr::memory_resource* mem, A&&... a) {
+  std::pmr::polymorphic_allocator<T> alloc(mem);
+  T* p = alloc.allocate(1);
+  try {
+    alloc.construct(p, std::forward<A>(a)...);
+  } catch (...) {
+    alloc.deallocate(p, 1);
+    throw;
+  }
+  return p;
 }
 
-void asm_node_pool::discard(asm_expr* e) {
-  e->~asm_expr();
-  discarded_ = e;
+template <typename T>
+void release(std::pmr::memory_resource* mem, T* p) {
+  std::destroy_at(p);
+  std::pmr::polymorphic_allocator<T>(mem).deallocate(p, 1);
 }
 
-asm_pool_stmt::asm_pool_stmt(asm_node_pool& pool, std::string opcode,
-                             asm_args* args, std::vector<std::string>* cmdline_args)
-    : asm_stmt(std::move(opcode), args ? args : pool.make<asm_args>(pool.resource()),
-               cmdline_args ? cmdline_args : pool.no_words()) {}
+}  // namespace
 
-asm_pool_stmt::~asm_pool_stmt() {
+asm_expr* new_expr(std::pmr::memory_resource* mem, char const* opcode, asm_expr* left,
+                   asm_expr* right) {
+  return make<asm_expr>(mem, opcode, left, right);
+}
+
+asm_args* new_args(std::pmr::memory_resource* mem) { return make<asm_args>(mem); }
+
+asm_stmt* new_stmt(std::pmr::memory_resource* mem, std::string opcode, asm_args* args,
+                   std::vector<std::string> words) {
   typedef std::vector<std::string> word_vector;
-  args->~asm_args();
-  // The shared empty vector has never held memory; a vector that has is this
-  // statement's own.
-  if (cmdline_args->capacity() != 0) cmdline_args->~word_vector();
-  // Nothing left for the base destructor to release.
-  args = nullptr;
-  cmdline_args = nullptr;
-}
-
-void delete_expr_tree(asm_expr* root) {
-  if (root && !root->left && !root->right) {  // a leaf, most arguments are
-    delete root;
-    return;
-  }
-  std::vector<asm_expr*> todo;
-  if (root) todo.push_back(root);
-  while (!todo.empty()) {
-    asm_expr* e = todo.back();
-    todo.pop_back();
-    if (e->left) todo.push_back(e->left);
-    if (e->right) todo.push_back(e->right);
-    delete e;
+  word_vector* w = words.empty() ? nullptr : make<word_vector>(mem, std::move(words));
+  try {
+    return make<asm_stmt>(mem, std::move(opcode), args ? args : new_args(mem), w);
+  } catch (...) {
+    if (w) release(mem, w);
+    throw;
   }
 }
 
-void delete_stmt(asm_stmt* stmt) {
+asm_file* new_file(std::pmr::memory_resource* mem, std::string name, std::vector<asm_stmt*> stmts) {
+  typedef std::vector<asm_stmt*> stmt_vector;
+  stmt_vector* v = make<stmt_vector>(mem, std::move(stmts));
+  try {
+    return make<asm_file>(mem, std::move(name), v);
+  } catch (...) {
+    release(mem, v);
+    throw;
+  }
+}
+
+void delete_expr(std::pmr::memory_resource* mem, asm_expr* e) { release(mem, e); }
+
+// Without recursion or a stack of its own: a node with a left operand is
+// rotated under it until the node in front has none, then released.
+void delete_expr_tree(std::pmr::memory_resource* mem, asm_expr* root) {
+  while (asm_expr* e = root) {
+    if (asm_expr* l = e->left) {
+      e->left = l->right;
+      l->right = e;
+      root = l;
+    } else {
+      root = e->right;
+      release(mem, e);
+    }
+  }
+}
+
+void delete_args(std::pmr::memory_resource* mem, asm_args* args) {
+  if (!args) return;
+  for (asm_expr* e : *args) delete_expr_tree(mem, e);
+  release(mem, args);
+}
+
+void delete_stmt(std::pmr::memory_resource* mem, asm_stmt* stmt) {
   if (!stmt) return;
-  for (asm_expr* e : *stmt->args) delete_expr_tree(e);
-  delete stmt;
+  delete_args(mem, stmt->args);
+  if (stmt->cmdline_args != no_words())  // new_stmt made it, not const
+    release(mem, const_cast<std::vector<std::string>*>(stmt->cmdline_args));
+  release(mem, stmt);
 }
 
-void delete_file(asm_file* file) {
+void delete_file(std::pmr::memory_resource* mem, asm_file* file) {
   if (!file) return;
-  for (asm_stmt* s : *file->stmts) delete_stmt(s);
-  delete file;
+  for (asm_stmt* s : *file->stmts) delete_stmt(mem, s);
+  release(mem, file->stmts);
+  release(mem, file);
 }

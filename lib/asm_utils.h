@@ -33,6 +33,14 @@ template <size_t N>
 inline bool text_is(std::string_view s, char const (&lit)[N]) {
   return s.size() == N - 1 && std::memcmp(s.data(), lit, N - 1) == 0;
 }
+// The same for a terminated s, inline and letter by letter: s[i] is read only
+// after s[0..i-1] matched letters of lit, none of them the end.
+template <size_t N>
+inline bool text_is(char const* s, char const (&lit)[N]) {
+  for (size_t i = 0; i < N; ++i)
+    if (s[i] != lit[i]) return false;
+  return true;
+}
 
 // True when tolower(s) == s: a look-up by the lower-case form can then use s itself.
 inline bool is_lower_case(std::string const& s) {

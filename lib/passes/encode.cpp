@@ -10,13 +10,6 @@ void error(std::string const& text, std::string const& file, unsigned int line) 
   asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
 }
 
-// Memo slot of a name (and of a register set): a cheap hash, names are short.
-size_t memo_slot(std::string const& s, size_t h = 0) {
-  h += s.size();
-  for (char c : s) h = h * 31 + (unsigned char)c;
-  return h & (asm_passes::pass_state::MEMO_SIZE - 1);
-}
-
 }  // namespace
 
 void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_pass) {
@@ -42,16 +35,12 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
 }
 
 instr_type const* asm_passes::find_instr(asm_stmt* s, std::string const& file) {
-  pass_state::instr_memo_type* memo =
-      pass && !pass->instr_memo.empty() ? &pass->instr_memo[memo_slot(s->opcode)] : nullptr;
-  if (memo && memo->instr && memo->name == s->opcode) return memo->instr;
   arch_type& arch = sel_arch();
   auto it = is_lower_case(s->opcode) ? arch.instr_map.find(s->opcode) : arch.instr_map.find(tolower(s->opcode));
   if (it == arch.instr_map.end()) {
     error("Instruction '" + toupper(s->opcode) + "' is not available in selected architecture.", file, s->line);
     return nullptr;
   }
-  if (memo) *memo = {s->opcode, &it->second};
   return &it->second;
 }
 
@@ -84,12 +73,6 @@ unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, s
     expecting("a ", "an expression");
     return 0;
   }
-  pass_state::reg_memo_type* memo =
-      pass && !pass->reg_memo.empty()
-          ? &pass->reg_memo[memo_slot(e->data, a.regtype.empty() ? 0 : (unsigned char)a.regtype[0])]
-          : nullptr;
-  if (memo && memo->name == e->data && memo->regtype == a.regtype) return memo->value;
-
   arch_type& arch = sel_arch();
   std::string lowered;
   std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
@@ -117,7 +100,6 @@ unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, s
     expecting("a ", "a variable");
     return 0;
   }
-  if (memo) *memo = {e->data, a.regtype, value};
   return value;
 }
 

@@ -12,27 +12,19 @@ namespace {
 enum expr_op { OP_NUM, OP_IDENT, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD, OP_POW,
                OP_AND, OP_OR, OP_XOR, OP_NEG, OP_NOT, OP_OTHER };
 
-// The opcode's operator; the names are told apart by length and letters
-// rather than by up to thirteen string comparisons per node.
-expr_op op_of(std::string_view opcode) {
-  char const* o = opcode.data();
-  switch (opcode.size()) {
-    case 2:
-      return o[0] == 'o' && o[1] == 'r' ? OP_OR : OP_OTHER;
-    case 3: {
-      static expr_op const ops[] = {OP_NUM, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD,
-                                    OP_POW, OP_AND, OP_XOR, OP_NEG, OP_NOT};
-      static char const names[] = "numaddsubmuldivmodpowandxornegnot";
-      for (size_t i = 0; i < sizeof ops / sizeof ops[0]; ++i)
-        if (o[0] == names[3 * i] && o[1] == names[3 * i + 1] && o[2] == names[3 * i + 2])
-          return ops[i];
-      return OP_OTHER;
-    }
-    case 5:
-      return text_is(opcode, "ident") ? OP_IDENT : OP_OTHER;
-    default:
-      return OP_OTHER;
-  }
+// The opcode's operator; the names are told apart letter by letter rather
+// than by up to thirteen string comparisons per node. A letter is read only
+// after the one before it matched one that is not the end.
+expr_op op_of(char const* o) {
+  static expr_op const ops[] = {OP_NUM, OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD,
+                                OP_POW, OP_AND, OP_XOR, OP_NEG, OP_NOT};
+  static char const names[] = "numaddsubmuldivmodpowandxornegnot";
+  if (o[0] == 'i') return text_is(o, "ident") ? OP_IDENT : OP_OTHER;
+  if (o[0] == 'o') return o[1] == 'r' && o[2] == 0 ? OP_OR : OP_OTHER;
+  for (size_t i = 0; i < sizeof ops / sizeof ops[0]; ++i)
+    if (o[0] == names[3 * i] && o[1] == names[3 * i + 1] && o[2] == names[3 * i + 2])
+      return o[3] == 0 ? ops[i] : OP_OTHER;
+  return OP_OTHER;
 }
 
 struct frame {

@@ -31,11 +31,11 @@ struct queued_file {
   unsigned int from_line;
 };
 
-// Points the parser at the program's node pool while the front end runs; the
-// pointer must not outlive the run (a later parse without a pool uses the heap).
-struct pool_guard {
-  explicit pool_guard(asm_node_pool* pool) { parse_position.pool = pool; }
-  ~pool_guard() { parse_position.pool = nullptr; }
+// Points the parser at the program's tree memory while the front end runs;
+// the pointer must not outlive the program (a later parse uses the heap).
+struct memory_guard {
+  explicit memory_guard(std::pmr::memory_resource* memory) { parse_position.memory = memory; }
+  ~memory_guard() { parse_position.memory = std::pmr::new_delete_resource(); }
 };
 
 // Closes the source and releases the scanner however the parse ends.
@@ -163,7 +163,7 @@ FILE* asm_passes::open_src_file(std::string name) {
 }
 
 void asm_passes::run_frontend() {
-  pool_guard pool(&ir.node_pool);
+  memory_guard memory(ir.tree_memory());
   std::deque<queued_file> queue{{input_file_name, "", 0}};
   std::unordered_set<std::string> queued{input_file_name};
   bool first_file = true;
@@ -187,7 +187,7 @@ void asm_passes::run_frontend() {
     }
     asm_file* parsed = lny_var.parsed_file;
     if (read_error) {
-      delete_file(parsed);
+      delete_file(ir.tree_memory(), parsed);
       lny_var.parsed_file = nullptr;
       fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
     }

@@ -12,6 +12,8 @@
 }
 
 %code {
+#include <memory>
+
 #include "parser_iface.h"
 
 /* The parse stack starts small and may grow to 10000 entries; deeper nesting
@@ -29,74 +31,53 @@ void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
   list->push_back(stmt);
 }
 
-/* New nodes and argument vectors go to the node pool of the program being
- * built (lny.pool), or to the heap when there is none; the choice is the same
- * for the whole parse, so the release functions below can follow it too. */
+/* Every node and vector of the tree goes to lny.memory, and back to it when
+ * a syntax error discards what was built. */
 
 /* An instruction's argument vector starts with room for three: most need
  * no more. A directive's gets exactly the room it needs. */
-asm_args* new_args() {
-  return lny.pool ? lny.pool->make<asm_args>(lny.pool->resource()) : new asm_args;
-}
-
-asm_args* new_args(asm_expr* first) {
-  asm_args* v = new_args();
+asm_args* first_arg(asm_expr* first) {
+  asm_args* v = new_args(lny.memory);
   v->reserve(3);
   v->push_back(first);
   return v;
 }
 
-/* Takes over args and the scanner's word vector (heap-allocated). */
-asm_stmt* new_stmt(std::string opcode, asm_args* args,
-                   std::vector<std::string>* words) {
-  if (!lny.pool) return new asm_stmt(std::move(opcode), args, words);
-  std::vector<std::string>* pooled = nullptr;
-  if (words) {
-    pooled = lny.pool->make<std::vector<std::string>>(std::move(*words));
-    delete words;
-  }
-  return lny.pool->make<asm_pool_stmt>(*lny.pool, std::move(opcode), args, pooled);
-}
-
-/* A leaf the grammar no longer needs: its memory serves the next node. */
-void discard_leaf(asm_expr* e) {
-  if (!lny.pool) {
-    delete e;
-    return;
-  }
-  lny.pool->discard(e);
-}
-
-/* A .cmdline directive is reduced before its line end is counted. */
+/* A .cmdline directive is reduced before its line end is counted. Takes over
+ * the scanner's word vector (on the heap). */
 asm_stmt* cmdline_stmt(std::vector<std::string>* words) {
-  asm_stmt* s = new_stmt(".cmdline", nullptr, words);
+  std::unique_ptr<std::vector<std::string>> w(words);
+  asm_stmt* s = new_stmt(lny.memory, ".cmdline", nullptr, std::move(*w));
   s->line = lny.line + 1;
   return s;
 }
 
 asm_stmt* stmt2(char const* opcode, asm_expr* a, asm_expr* b) {
-  asm_args* args = new_args();
+  asm_args* args = new_args(lny.memory);
   args->reserve(b ? 2 : 1);
   args->push_back(a);
   if (b) args->push_back(b);
-  return new_stmt(opcode, args, nullptr);
+  return new_stmt(lny.memory, opcode, args);
 }
 
 asm_expr* op(char const* opcode, asm_expr* left, asm_expr* right) {
-  return new_expr(opcode, left, right);
+  return new_expr(lny.memory, opcode, left, right);
 }
 
+/* The leaf of an identifier token, which carries only its text (on the heap):
+ * a mnemonic never becomes a node, the tree memory does not hold it. */
+asm_expr* ident(std::string* name) {
+  std::unique_ptr<std::string> n(name);
+  asm_expr* e = new_expr(lny.memory, "ident", nullptr, nullptr);
+  e->data = std::move(*n);
+  return e;
+}
+
+/* The statement list of the file being parsed (on the heap). */
 void free_stmt_list(std::vector<asm_stmt*>* list) {
   if (!list) return;
-  for (asm_stmt* s : *list) delete_stmt(s);
+  for (asm_stmt* s : *list) delete_stmt(lny.memory, s);
   delete list;
-}
-
-void free_expr_vector(asm_args* v) {
-  if (!v) return;
-  for (asm_expr* e : *v) delete_expr_tree(e);
-  if (lny.pool) v->~asm_args();
-  else delete v;
 }
 
 }  // namespace
@@ -108,9 +89,10 @@ void free_expr_vector(asm_args* v) {
   std::vector<asm_stmt*>* stmts;
   asm_args* exprs;
   std::vector<std::string>* words;
+  std::string* text;
 }
 
-%token <expr> TK_IDENT
+%token <text> TK_IDENT
 %token <expr> TK_NUM
 %token <expr> TK_STRING
 %token TK_EOL
@@ -141,11 +123,12 @@ void free_expr_vector(asm_args* v) {
 %type <exprs> opt_arg_list arg_list
 %type <expr> string_expression expression expression_no_uplus_uminus primary_expression
 
-%destructor { delete_expr_tree($$); } <expr>
-%destructor { delete_stmt($$); } <stmt>
+%destructor { delete_expr_tree(lny.memory, $$); } <expr>
+%destructor { delete_stmt(lny.memory, $$); } <stmt>
 %destructor { free_stmt_list($$); } <stmts>
-%destructor { free_expr_vector($$); } <exprs>
+%destructor { delete_args(lny.memory, $$); } <exprs>
 %destructor { delete $$; } <words>
+%destructor { delete $$; } <text>
 
 %expect 0
 
@@ -153,7 +136,12 @@ void free_expr_vector(asm_args* v) {
 
 file
   : opt_stmt_list TK_EOF
-      { $1->shrink_to_fit(); lny.parsed_file = new asm_file(lny.file, $1); YYACCEPT; }
+      {
+        std::unique_ptr<std::vector<asm_stmt*>> list($1);
+        list->shrink_to_fit();
+        lny.parsed_file = new_file(lny.memory, lny.file, std::move(*list));
+        YYACCEPT;
+      }
   ;
 
 opt_stmt_list
@@ -174,37 +162,37 @@ opt_stmt_list
   ;
 
 directive
-  : TK_DEFINE TK_IDENT expression                 { $$ = stmt2(".define", $2, $3); }
-  | TK_SET TK_IDENT opt_delimiter expression      { $$ = stmt2(".define", $2, $4); }
-  | TK_REGISTER TK_IDENT expression               { $$ = stmt2(".register", $2, $3); }
+  : TK_DEFINE TK_IDENT expression                 { $$ = stmt2(".define", ident($2), $3); }
+  | TK_SET TK_IDENT opt_delimiter expression      { $$ = stmt2(".define", ident($2), $4); }
+  | TK_REGISTER TK_IDENT expression               { $$ = stmt2(".register", ident($2), $3); }
   | TK_INCLUDE string_expression                  { $$ = stmt2(".include", $2, nullptr); }
   | TK_ORG expression                             { $$ = stmt2(".org", $2, nullptr); }
   | label                                         { $$ = $1; }
   ;
 
 memory_directive
-  : TK_VARIABLE opt_arg_list                      { $$ = new_stmt(".var", $2, nullptr); }
+  : TK_VARIABLE opt_arg_list                      { $$ = new_stmt(lny.memory, ".var", $2); }
   | TK_STR_VAR string_expression                  { $$ = stmt2(".str", $2, nullptr); }
   | TK_STR_VAR string_expression expression       { $$ = stmt2(".str", $2, $3); }
   | TK_STR_VAR string_expression ',' expression   { $$ = stmt2(".str", $2, $4); }
   ;
 
 label
-  : TK_IDENT ':'                                  { $$ = stmt2(".label", $1, nullptr); }
+  : TK_IDENT ':'                                  { $$ = stmt2(".label", ident($1), nullptr); }
   ;
 
 instruction
   : TK_IDENT opt_arg_list
-      { $$ = new_stmt(std::move($1->data), $2, nullptr); discard_leaf($1); }
+      { std::unique_ptr<std::string> name($1); $$ = new_stmt(lny.memory, std::move(*name), $2); }
   ;
 
 opt_arg_list
   : arg_list                                      { $$ = $1; }
-  | %empty                                        { $$ = new_args(); }
+  | %empty                                        { $$ = new_args(lny.memory); }
   ;
 
 arg_list
-  : expression                                    { $$ = new_args($1); }
+  : expression                                    { $$ = first_arg($1); }
   | arg_list expression_no_uplus_uminus           { $$ = $1; $$->push_back($2); }
   | arg_list ',' expression                       { $$ = $1; $$->push_back($3); }
   ;
@@ -217,7 +205,7 @@ opt_delimiter
 string_expression
   : TK_STRING                                     { $$ = $1; }
   | string_expression '+' TK_STRING
-      { $$ = $1; $$->data += $3->data; discard_leaf($3); }
+      { $$ = $1; $$->data += $3->data; delete_expr(lny.memory, $3); }
   ;
 
 expression_no_uplus_uminus
@@ -251,7 +239,7 @@ expression
   ;
 
 primary_expression
-  : TK_IDENT                                      { $$ = $1; }
+  : TK_IDENT                                      { $$ = ident($1); }
   | TK_NUM                                        { $$ = $1; }
   | '(' expression ')'                            { $$ = $2; }
   ;

@@ -4,6 +4,7 @@
 #define PARSER_IFACE_H
 
 #include <cstdio>
+#include <memory_resource>
 #include <string>
 
 #include "asm_objects.h"
@@ -14,7 +15,9 @@ struct lny_var_type {
   unsigned int line = 0;
   std::string file;
   asm_file* parsed_file = nullptr;  // the finished file, set when the parse succeeds
-  asm_node_pool* pool = nullptr;    // where new nodes go while a parse runs (the heap if null)
+  // Where the nodes of the parse in progress go (the front end sets the
+  // program's tree memory); they are released through the same resource.
+  std::pmr::memory_resource* memory = std::pmr::new_delete_resource();
 };
 extern lny_var_type parse_position;
 
@@ -25,13 +28,5 @@ void yyerror(char const* text);
 void scanner_begin(FILE* in);
 // Releases the scanner's buffers after a parse.
 void scanner_end();
-
-// A new expression node of the parse in progress: in the node pool of the
-// program being built, or on the heap when no pool is set (the scanner or
-// parser driven on its own).
-inline asm_expr* new_expr(char const* opcode, asm_expr* left, asm_expr* right) {
-  if (asm_node_pool* pool = parse_position.pool) return pool->new_expr(opcode, left, right);
-  return new asm_expr(opcode, left, right);
-}
 
 #endif

@@ -21,12 +21,6 @@ arch_type& asm_passes::sel_arch() {
 // The name of the architecture cannot change while a pass runs: it is looked
 // up once per pass rather than once per word.
 asm_passes::pass_state::pass_state(asm_passes& p, arch_type& arch) : arch(arch), owner_(p) {
-  size_t stmts = 0;
-  for (asm_file* f : *p.ir.file_list) stmts += f->stmts->size();
-  if (stmts >= MEMO_SIZE) {  // a small program would not repay the memo
-    instr_memo.resize(MEMO_SIZE);
-    reg_memo.resize(MEMO_SIZE);
-  }
   p.pass = this;
 }
 

@@ -74,9 +74,8 @@ INSTANTIATE_TEST_SUITE_P(AllArchitectures, ArchRoundTrip,
                            return n;
                          });
 
-// A whole program of more than 256 statements, in which every mnemonic and register name
-// comes in three spellings (so that many names share a slot of the passes' look-up memo),
-// gives the words of the templates, statement by statement.
+// A whole program of more than 300 statements, in which every mnemonic and register name
+// comes in three spellings, gives the words of the templates, statement by statement.
 TEST_P(ArchRoundTrip, ProgramMixingEveryMnemonicAndSpelling) {
   asm_arch reg;
   std::string const name = GetParam();

@@ -52,8 +52,8 @@ void one_instruction(asm_passes& p) {
   p.reset_cmd_line_param();
   p.input_file_name = "m.zqs";
   p.log_file_name = "m.log";
-  asm_file* f = new asm_file("m.zqs", nullptr);
-  asm_stmt* s = new asm_stmt("nop", nullptr, nullptr);
+  asm_file* f = new_file(p.ir.tree_memory(), "m.zqs", {});
+  asm_stmt* s = new_stmt(p.ir.tree_memory(), "nop", nullptr);
   s->line = 1;
   f->stmts->push_back(s);
   p.ir.file_list->push_back(f);
@@ -128,7 +128,7 @@ TEST(LogBackend, ListsTheFileWithItsWord) {
 // Every byte of expression data: plain printable characters stay, the rest is \xNN.
 TEST(XmlDump, ExpressionDataEscapesEveryByteButPlainText) {
   asm_passes p;
-  asm_expr* e = new asm_expr("string", nullptr, nullptr);
+  asm_expr* e = new_expr(std::pmr::new_delete_resource(), "string", nullptr, nullptr);
   for (int c = 0; c < 256; ++c) e->data += (char)c;
   FILE* f = tmpfile();
   ASSERT_NE(f, nullptr);
@@ -138,7 +138,7 @@ TEST(XmlDump, ExpressionDataEscapesEveryByteButPlainText) {
   int c;
   while ((c = getc(f)) != EOF) out += (char)c;
   fclose(f);
-  delete_expr_tree(e);
+  delete_expr_tree(std::pmr::new_delete_resource(), e);
 
   std::string want = "  <expr opcode=\"string\" data=\"";
   char buf[8];

@@ -5,17 +5,19 @@
 
 namespace {
 
+std::pmr::memory_resource* const heap = std::pmr::new_delete_resource();
+
 asm_expr* num(std::string text) {
-  asm_expr* e = new asm_expr("num", nullptr, nullptr);
+  asm_expr* e = new_expr(heap, "num", nullptr, nullptr);
   e->data = text;
   return e;
 }
 asm_expr* ident(std::string text) {
-  asm_expr* e = new asm_expr("ident", nullptr, nullptr);
+  asm_expr* e = new_expr(heap, "ident", nullptr, nullptr);
   e->data = text;
   return e;
 }
-asm_expr* op(char const* name, asm_expr* l, asm_expr* r = nullptr) { return new asm_expr(name, l, r); }
+asm_expr* op(char const* name, asm_expr* l, asm_expr* r = nullptr) { return new_expr(heap, name, l, r); }
 
 struct Eval : ::testing::Test {
   asm_passes p;
@@ -25,7 +27,7 @@ struct Eval : ::testing::Test {
   unsigned int eval(asm_expr* e, bool& valid, bool first_pass = true, bool reg_allowed = false,
                     bool report_undefined = false, unsigned int arg = 1) {
     unsigned int v = p.expression_walker(e, valid, "t.zqs", 3, arg, reg_allowed, report_undefined, first_pass);
-    delete_expr_tree(e);
+    delete_expr_tree(heap, e);
     return v;
   }
   std::string msgs() { return asm_module::print_msg_list(); }

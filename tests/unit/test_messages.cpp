@@ -102,6 +102,7 @@ TEST(SyntaxTree, NodesAndTexts) {
   EXPECT_TRUE(s.args && s.args->empty());
   EXPECT_TRUE(s.cmdline_args && s.cmdline_args->empty());
   EXPECT_EQ(s.to_string(), "statement .label");
+  delete s.args;  // the statement does not own its vector
   asm_expr n("num", nullptr, nullptr);
   n.data = "h#10";
   EXPECT_EQ(n.to_string(), "num=16");
@@ -111,13 +112,15 @@ TEST(SyntaxTree, NodesAndTexts) {
   EXPECT_EQ(add.to_string(), "");
   asm_file f("main.zqs", nullptr);
   EXPECT_EQ(f.to_string(), "file main.zqs");
+  delete f.stmts;  // nor the file its list
 }
 
 // A chain of a million nodes is released without deep recursion.
 TEST(SyntaxTree, DeepTreeDeletes) {
-  asm_expr* root = new asm_expr("num", nullptr, nullptr);
-  for (int i = 0; i < 1000000; ++i) root = new asm_expr("neg", root, nullptr);
-  delete_expr_tree(root);
+  std::pmr::memory_resource* heap = std::pmr::new_delete_resource();
+  asm_expr* root = new_expr(heap, "num", nullptr, nullptr);
+  for (int i = 0; i < 1000000; ++i) root = new_expr(heap, "neg", root, nullptr);
+  delete_expr_tree(heap, root);
 }
 
 }  // namespace

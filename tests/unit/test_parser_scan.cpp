@@ -45,9 +45,12 @@ std::string scan(std::string const& src, bool lines = false) {
     int t = yylex();
     if (!out.empty()) out += " ";
     out += token_name(t);
-    if (t == TK_IDENT || t == TK_NUM || t == TK_STRING) {
+    if (t == TK_IDENT) {
+      out += "(" + *yylval.text + ")";
+      delete yylval.text;
+    } else if (t == TK_NUM || t == TK_STRING) {
       out += "(" + yylval.expr->data + ")";
-      delete_expr_tree(yylval.expr);
+      delete_expr_tree(parse_position.memory, yylval.expr);
     } else if (t == TK_CMDLINE) {
       out += "[";
       for (size_t i = 0; i < yylval.words->size(); ++i)
@@ -202,11 +205,11 @@ TEST_F(Scanner, LongTokens) {
   asm_passes::lny_var.line = 0;
   scanner_begin(f);
   ASSERT_EQ(yylex(), TK_IDENT);
-  EXPECT_EQ(yylval.expr->data.size(), id.size());
-  delete_expr_tree(yylval.expr);
+  EXPECT_EQ(yylval.text->size(), id.size());
+  delete yylval.text;
   ASSERT_EQ(yylex(), TK_STRING);
   EXPECT_EQ(yylval.expr->data.size(), s.size() - 2);
-  delete_expr_tree(yylval.expr);
+  delete_expr_tree(parse_position.memory, yylval.expr);
   EXPECT_EQ(yylex(), TK_EOF);
   scanner_end();
   fclose(f);
@@ -222,7 +225,7 @@ TEST_F(Scanner, RestartsCleanAfterAbandonedScan) {
     scanner_begin(f);
     int t = yylex();
     if (t == TK_CMDLINE) delete yylval.words;
-    if (t == TK_IDENT) delete_expr_tree(yylval.expr);
+    if (t == TK_IDENT) delete yylval.text;
     fclose(f);  // abandoned without scanner_end
     EXPECT_EQ(scan("a \"s\""), "IDENT(a) STRING(s) EOF") << src;
   }

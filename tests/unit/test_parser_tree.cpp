@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <memory_resource>
 #include <string>
 
 #include "asm_passes.h"
@@ -15,7 +17,7 @@ namespace {
 // Compact form of a tree: leaves as their data, operators as (op a b).
 std::string expr_text(asm_expr* e) {
   if (!e) return "null";
-  if (!e->left) return e->opcode == "string" ? "\"" + e->data + "\"" : e->data;
+  if (!e->left) return text_is(e->opcode, "string") ? "\"" + e->data + "\"" : e->data;
   std::string s = "(" + std::string(e->opcode) + " " + expr_text(e->left);
   if (e->right) s += " " + expr_text(e->right);
   return s + ")";
@@ -52,6 +54,22 @@ class FrontEnd : public ::testing::Test {
     ASSERT_TRUE(f);
     fwrite(text.data(), 1, text.size(), f);
     fclose(f);
+  }
+
+  // Parses text (as m.zqs) alone into mem; yyparse's result.
+  int parse_into(std::pmr::memory_resource* mem, std::string const& text) {
+    write("m.zqs", text);
+    FILE* f = fopen((dir + "/m.zqs").c_str(), "rb");
+    if (!f) return -1;
+    parse_position.line = 0;
+    parse_position.parsed_file = nullptr;
+    parse_position.memory = mem;
+    scanner_begin(f);
+    int failed = yyparse();
+    scanner_end();
+    fclose(f);
+    parse_position.memory = std::pmr::new_delete_resource();
+    return failed;
   }
 
   // Runs the front end on main (written with text) and tells how it ended.
@@ -100,7 +118,7 @@ class FrontEnd : public ::testing::Test {
   // Parses one line as an instruction and gives its arguments.
   std::string args_of(std::string const& line) {
     asm_module::clear_msg_list();
-    for (asm_file* f : *p.ir.file_list) delete_file(f);
+    for (asm_file* f : *p.ir.file_list) delete_file(p.ir.tree_memory(), f);
     p.ir.file_list->clear();
     p.ir.file_map.clear();
     std::string r = run(line);
@@ -148,7 +166,7 @@ TEST_F(FrontEnd, CharacterLiteralsAreNumbers) {
   EXPECT_EQ(args_of("X 'A', 0x41, '\\xFF'"), "65, 0x41, 255");
   asm_file* f = p.ir.file_list->front();
   asm_expr* c = (*f->stmts->front()->args)[0];
-  EXPECT_EQ(c->opcode, "num");
+  EXPECT_STREQ(c->opcode, "num");
   EXPECT_EQ(c->parse_num(), 65u);
 }
 
@@ -317,7 +335,7 @@ TEST_F(FrontEnd, HugeInputs) {
   asm_expr* e = (*f->stmts->front()->args)[0];
   unsigned int depth = 0;
   for (; e->left; e = e->left) {
-    ASSERT_EQ(e->opcode, "add");
+    ASSERT_STREQ(e->opcode, "add");
     ++depth;
   }
   EXPECT_EQ(depth, 999999u);
@@ -339,11 +357,59 @@ TEST_F(FrontEnd, RepeatedParsesAfterFailures) {
     p.reset_cmd_line_param();
     EXPECT_EQ(run(i % 2 ? "L: X 1, \"s\"" : ".cmdline -W\nY"), i % 2 ? "error" : "ok");
     asm_module::clear_msg_list();
-    delete_file(p.ir.file_list->empty() ? nullptr : p.ir.file_list->front());
+    delete_file(p.ir.tree_memory(), p.ir.file_list->empty() ? nullptr : p.ir.file_list->front());
   }
   p.ir.file_list->clear();
   EXPECT_EQ(run("a: b 1\n"), "ok");
   EXPECT_EQ(stmts(), ".label@1 a\nb@1 1\n");
+}
+
+// Memory that counts what it hands out and checks what comes back.
+struct counted_memory : std::pmr::memory_resource {
+  std::map<void*, size_t> out;  // block -> size
+  size_t blocks = 0;
+  void* do_allocate(size_t n, size_t align) override {
+    void* p = std::pmr::new_delete_resource()->allocate(n, align);
+    out[p] = n;
+    ++blocks;
+    return p;
+  }
+  void do_deallocate(void* p, size_t n, size_t align) override {
+    EXPECT_EQ(out.count(p) ? out[p] : 0, n);
+    out.erase(p);
+    std::pmr::new_delete_resource()->deallocate(p, n, align);
+  }
+  bool do_is_equal(memory_resource const& o) const noexcept override { return this == &o; }
+};
+
+TEST_F(FrontEnd, TreeMemoryGoesBackWhole) {
+  // Every kind of node and vector, a long text, and a parse that fails
+  // half-way: what the parser makes in the tree memory, it or the tree's
+  // release gives back, block by block.
+  std::string const src = std::string(".cmdline -W\nL: NOP\n.var 1, 2\n.str \"a\" + \"") +
+                          std::string(100, 'b') + "\" 2\n.define A -(1 + B) ** 2\nX a b, ~c\n";
+  counted_memory mem;
+  for (std::string const& text : {src, src + "Y (1\nZ 2\n"}) {
+    EXPECT_EQ(parse_into(&mem, text) != 0, text != src);
+    EXPECT_GT(mem.blocks, 20u);
+    delete_file(&mem, parse_position.parsed_file);
+    EXPECT_TRUE(mem.out.empty()) << mem.out.size() << " blocks kept";
+  }
+}
+
+TEST_F(FrontEnd, NamesTakenAsTextMakeNoNode) {
+  // An instruction without arguments costs its statement and its (empty)
+  // argument vector in the tree memory, nothing for its mnemonic.
+  size_t blocks[2];
+  for (int n = 1; n <= 2; ++n) {
+    counted_memory mem;
+    EXPECT_EQ(parse_into(&mem, n == 1 ? "L: NOP\n" : "L: NOP\nNOP\n"), 0);
+    blocks[n - 1] = mem.blocks;
+    delete_file(&mem, parse_position.parsed_file);
+  }
+  EXPECT_EQ(blocks[1] - blocks[0], 2u);
+  // A million lines make over two million expression nodes: 8 bytes a node count.
+  EXPECT_LE(sizeof(asm_expr), 64u);
 }
 
 TEST_F(FrontEnd, OutputsNeverReplaceSources) {
