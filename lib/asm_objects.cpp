@@ -9,8 +9,9 @@
 std::vector<asm_module::msg_element> asm_module::msg_lst;
 unsigned int asm_module::msg_ctr[4] = {0, 0, 0, 0};
 
-void asm_module::post_msg(std::string text, MSG_LEVEL level, std::string file, unsigned int line) {
-  msg_lst.push_back(msg_element{std::move(text), level, std::move(file), line});
+void asm_module::post_msg(std::string text, MSG_LEVEL level, std::string file, unsigned int line,
+                          src_range const& where) {
+  msg_lst.push_back(msg_element{std::move(text), level, std::move(file), line, where, {}, {}, false});
   if ((unsigned)level < 4) msg_ctr[level]++;
   if (level == MLV_FATAL) throw std::string(MSG_FATAL_THROW);
 }

@@ -9,21 +9,50 @@
 #include <string_view>
 #include <vector>
 
+// A stretch of one source: 1-based line and first and last column, counted
+// in bytes (a tab is one column). col 0: no place in a source.
+struct src_range {
+  unsigned int line = 0;
+  unsigned int col = 0;
+  unsigned int end_line = 0;
+  unsigned int end_col = 0;
+  bool known() const { return col != 0; }
+};
+
+// The .include through which a file was reached: the including file and line.
+struct include_site {
+  std::string file;
+  unsigned int line;
+};
+
 class asm_module {
  public:
   enum MSG_LEVEL { MLV_FATAL = 0, MLV_ERROR = 1, MLV_WARNING = 2, MLV_INFO = 3 };
   struct msg_element {
     std::string text;
     MSG_LEVEL level;
-    std::string file;
+    std::string file;  // the file as the report names it (as written in an .include)
     unsigned int line;
+    // What the message is about; the formats with columns print this line,
+    // which differs from line only for a syntax error at a line end.
+    src_range where;
+    // The file as the run opened it (relative to the working directory, see
+    // asm_passes::locate_messages), and the .include lines that led to it,
+    // outermost first, with their files named the same way.
+    std::string path;
+    std::vector<include_site> included_from;
+    // A syntax error (or scanner message) found after a file's first syntax
+    // error: shown by the formats with columns only, counted nowhere, left
+    // out of the report and the dump.
+    bool after_syntax_error = false;
   };
 
   static std::vector<msg_element> msg_lst;
   static unsigned int msg_ctr[4];
 
   // Records the message; a fatal one then throws "asm_module::post_msg::MLV_FATAL".
-  static void post_msg(std::string text, MSG_LEVEL level, std::string file, unsigned int line);
+  static void post_msg(std::string text, MSG_LEVEL level, std::string file, unsigned int line,
+                       src_range const& where = {});
   static std::string print_msg_list();
   static bool has_errors();
   static bool has_messages();
