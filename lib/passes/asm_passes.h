@@ -65,6 +65,11 @@ class asm_passes {
   FILE* open_src_file(std::string name);
   std::string opened_path;              // path under which open_src_file found its file
   std::vector<std::string> read_paths;  // every source the front end parsed, as opened
+  // The same by the name the file goes by in the program and its messages.
+  std::unordered_map<std::string, std::string> source_path;
+  // Gives every message of the list the file as opened, relative to the
+  // working directory when it lies below it, in path and in its include chain.
+  void locate_messages();
 
   // --- files of a run (files.cpp)
   // Identity (device, inode) of every source file the run has read.

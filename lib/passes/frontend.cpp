@@ -178,6 +178,7 @@ void asm_passes::run_frontend() {
     FILE* f = open_src_file(cur.name);
     if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
     read_paths.push_back(opened_path);
+    source_path[cur.name] = opened_path;
     note_source(f);
     bool read_error;
     {
@@ -229,3 +230,28 @@ void asm_passes::run_frontend() {
   if (asm_module::has_errors()) throw std::string(PASS_ERROR_THROW);
 }
 
+
+// The path relative to the working directory when it lies below it.
+static std::string relative_path(std::string const& path, std::string const& cwd) {
+  if (cwd.empty() || path.size() <= cwd.size() + 1 || path.compare(0, cwd.size(), cwd) != 0) return path;
+  char const sep = path[cwd.size()];
+#ifdef _WIN32
+  if (sep != '/' && sep != '\\') return path;
+#else
+  if (sep != '/') return path;
+#endif
+  return path.substr(cwd.size() + 1);
+}
+
+void asm_passes::locate_messages() {
+  std::string const cwd = current_dir();
+  auto located = [&](std::string const& name) {
+    auto it = source_path.find(name);
+    return relative_path(it == source_path.end() ? name : it->second, cwd);
+  };
+  for (asm_module::msg_element& m : asm_module::msg_lst) {
+    if (m.file.empty()) continue;
+    m.path = located(m.file);
+    for (include_site& site : m.included_from) site.file = located(site.file);
+  }
+}
