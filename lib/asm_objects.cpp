@@ -16,10 +16,16 @@ void asm_module::post_msg(std::string text, MSG_LEVEL level, std::string file, u
   if (level == MLV_FATAL) throw std::string(MSG_FATAL_THROW);
 }
 
+void asm_module::post_after_syntax_error(msg_element m) {
+  m.after_syntax_error = true;
+  msg_lst.push_back(std::move(m));
+}
+
 std::string asm_module::print_msg_list() {
   static char const* const names[] = {"FATAL ERROR", "ERROR", "WARNING", "INFO"};
   std::string out;
   for (msg_element const& m : msg_lst) {
+    if (m.after_syntax_error) continue;
     if ((unsigned)m.level < 4) out += names[m.level];
     if (!m.file.empty()) out += " " + m.file + ":" + num2str(m.line);
     out += "> ";
@@ -60,6 +66,22 @@ asm_stmt::asm_stmt(std::string opcode, asm_args* args,
       opcode(std::move(opcode)),
       args(args ? args : new asm_args()),
       cmdline_args(cmdline_args ? cmdline_args : no_words()) {}
+
+src_range range_of(asm_stmt const* s) {
+  src_range r;
+  r.line = r.end_line = s->line;
+  r.col = s->col;
+  r.end_col = s->end_col;
+  return r;
+}
+
+src_range range_of(asm_expr const* e, unsigned int line) {
+  src_range r;
+  r.line = r.end_line = line;
+  r.col = e->col;
+  r.end_col = e->end_col;
+  return r;
+}
 
 std::vector<std::string> const* no_words() {
   static std::vector<std::string> const none;

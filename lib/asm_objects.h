@@ -53,6 +53,9 @@ class asm_module {
   // Records the message; a fatal one then throws "asm_module::post_msg::MLV_FATAL".
   static void post_msg(std::string text, MSG_LEVEL level, std::string file, unsigned int line,
                        src_range const& where = {});
+  // Appends a message that only the formats with columns show: a syntax
+  // error after a file's first. It counts nowhere and never throws.
+  static void post_after_syntax_error(msg_element m);
   static std::string print_msg_list();
   static bool has_errors();
   static bool has_messages();
@@ -82,6 +85,10 @@ class asm_expr : public asm_ast_object {
   std::string data;
   asm_expr* left;
   asm_expr* right;
+  // First and last column of the expression's tokens (parentheses included)
+  // on its statement's line; 0 for a node made outside a parse.
+  unsigned int col = 0;
+  unsigned int end_col = 0;
 
   asm_expr(char const* opcode, asm_expr* left, asm_expr* right);
   unsigned int parse_num();
@@ -94,6 +101,9 @@ typedef std::pmr::vector<asm_expr*> asm_args;
 class asm_stmt : public asm_ast_object {
  public:
   unsigned int line;
+  // Columns of the mnemonic, directive keyword or label name on that line.
+  unsigned int col = 0;
+  unsigned int end_col = 0;
   std::string opcode;
   asm_args* args;
   std::vector<std::string> const* cmdline_args;  // no_words() unless a .cmdline has words
@@ -113,6 +123,11 @@ class asm_file : public asm_ast_object {
   asm_file(std::string name, std::vector<asm_stmt*>* stmts);
   std::string to_string() override;
 };
+
+// The place of a statement's mnemonic, keyword or label name, and of an
+// expression on the statement's line (col 0 for a node made outside a parse).
+src_range range_of(asm_stmt const* s);
+src_range range_of(asm_expr const* e, unsigned int line);
 
 // The words of every statement without any: one constant empty list.
 std::vector<std::string> const* no_words();

@@ -79,10 +79,8 @@ static void clean_up(asm_passes& p, bool in_dump) {
   }
 }
 
-int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
-  // A run of its own, as in a new process: messages of an earlier call in the
-  // same host would otherwise count as this run's errors.
-  asm_module::clear_msg_list();
+// The run and its failure handlers.
+static int run_caught(asm_passes& p, int argc, char const** argv, std::string& out) {
   bool in_dump = false;
   try {
     run(p, argc, argv, in_dump, out);
@@ -96,6 +94,15 @@ int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
     out += "INTERNAL ERROR occured.\n";
   }
   return 1;
+}
+
+int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
+  // A run of its own, as in a new process: messages of an earlier call in the
+  // same host would otherwise count as this run's errors.
+  asm_module::clear_msg_list();
+  int status = run_caught(p, argc, argv, out);
+  p.locate_messages();
+  return status;
 }
 
 int asm_zqs_main(int argc, char const** argv) {

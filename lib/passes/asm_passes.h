@@ -104,7 +104,13 @@ class asm_passes {
   void stmt_walker(asm_file* file, std::unordered_map<std::string, int> include_chain,
                    bool second_pass);
   arch_type& sel_arch();  // the architecture named by arch_name
-  void advance_adr_ctr(std::string const& file, unsigned int line, bool check_range);
+  // The .include statements the walk is inside, outermost first.
+  std::vector<include_site> walk_sites;
+  // where: the statement that places the word (its line and keyword).
+  void advance_adr_ctr(std::string const& file, src_range const& where, bool check_range);
+  // One statement of a file's walk.
+  void walk_stmt(asm_stmt* s, std::string const& file, std::unordered_map<std::string, int> const& include_chain,
+                 bool second_pass);
   void define_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void register_stmt(asm_stmt* s, std::string const& file, bool second_pass);
   void org_stmt(asm_stmt* s, std::string const& file, bool second_pass);
@@ -117,11 +123,12 @@ class asm_passes {
   // give the value for the code word, 0 for an operand that failed.
   instr_type const* find_instr(asm_stmt* stmt, std::string const& file);
   bool check_arg_count(instr_type const& instr, asm_stmt* stmt, std::string const& file);
+  // where: the operand's place (the mnemonic's for an omitted one); its line is the statement's.
   unsigned int reg_operand(arg_type const& tmpl, asm_expr* arg, size_t n, std::string const& file,
-                           unsigned int line);
+                           src_range const& where);
   // A null arg is an omitted optional operand.
   unsigned int num_operand(arg_type const& tmpl, asm_expr* arg, size_t n, std::string const& file,
-                           unsigned int line, bool second_pass);
+                           src_range const& where, bool second_pass);
 
   // --- back-ends (backend_*.cpp)
   void run_c_backend_pass();

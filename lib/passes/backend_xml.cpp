@@ -147,6 +147,7 @@ void asm_passes::run_xml_dump_pass() {
   static char const* const levels[] = {"MLV_FATAL", "MLV_ERROR", "MLV_WARNING", "MLV_INFO"};
   fputs("    <msg_list>" ASM_EOL, f);
   for (asm_module::msg_element const& m : asm_module::msg_lst) {
+    if (m.after_syntax_error) continue;
     unsigned int l = (unsigned int)m.level;
     fprintf(f, "        <msg level=\"%s\" file=\"%s\" line=\"%u\" text=\"%s\"/>" ASM_EOL, l < 4 ? levels[l] : "",
             xml_attr(m.file).c_str(), m.line, xml_attr(m.text).c_str());

@@ -6,8 +6,8 @@
 
 namespace {
 
-void error(std::string const& text, std::string const& file, unsigned int line) {
-  asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
+void error(std::string const& text, std::string const& file, src_range const& where) {
+  asm_module::post_msg(text, asm_module::MLV_ERROR, file, where.line, where);
 }
 
 }  // namespace
@@ -22,23 +22,25 @@ void asm_passes::instr_walker(asm_stmt* s, std::string const& file, bool second_
   vals.assign(tmpl.size(), 0);
   // An operand that fails keeps 0; the others are still checked.
   for (size_t i = 0; i < tmpl.size(); ++i) {
+    asm_expr* arg = i < args.size() ? args[i] : nullptr;
+    src_range const at = arg ? range_of(arg, s->line) : range_of(s);
     if (tmpl[i].type == ATO_REG)
-      vals[i] = reg_operand(tmpl[i], args[i], i + 1, file, s->line);
+      vals[i] = reg_operand(tmpl[i], arg, i + 1, file, at);
     else
-      vals[i] = num_operand(tmpl[i], i < args.size() ? args[i] : nullptr, i + 1, file, s->line, second_pass);
+      vals[i] = num_operand(tmpl[i], arg, i + 1, file, at, second_pass);
   }
   if (!second_pass && instr->obsolete)
     asm_module::post_msg("Assembling obsolete instruction '" + toupper(s->opcode) + "'.",
-                         asm_module::MLV_WARNING, file, s->line);
+                         asm_module::MLV_WARNING, file, s->line, range_of(s));
   if (second_pass) ir.asm_list.emplace_back(adr_ctr, instr->assemble(vals), file, s->line);
-  advance_adr_ctr(file, s->line, true);
+  advance_adr_ctr(file, range_of(s), true);
 }
 
 instr_type const* asm_passes::find_instr(asm_stmt* s, std::string const& file) {
   arch_type& arch = sel_arch();
   auto it = is_lower_case(s->opcode) ? arch.instr_map.find(s->opcode) : arch.instr_map.find(tolower(s->opcode));
   if (it == arch.instr_map.end()) {
-    error("Instruction '" + toupper(s->opcode) + "' is not available in selected architecture.", file, s->line);
+    error("Instruction '" + toupper(s->opcode) + "' is not available in selected architecture.", file, range_of(s));
     return nullptr;
   }
   return &it->second;
@@ -56,18 +58,18 @@ bool asm_passes::check_arg_count(instr_type const& instr, asm_stmt* s, std::stri
   size_t const n = s->args->size();
   if (n >= mandatory && n <= total) return true;
   std::string const expects = "Instruction '" + toupper(s->opcode) + "' expects ";
-  if (mandatory == total) error(expects + num2str(total) + " argument(s).", file, s->line);
-  else error(expects + num2str(mandatory) + " to " + num2str(total) + " argument(s).", file, s->line);
+  if (mandatory == total) error(expects + num2str(total) + " argument(s).", file, range_of(s));
+  else error(expects + num2str(mandatory) + " to " + num2str(total) + " argument(s).", file, range_of(s));
   return false;
 }
 
 unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, std::string const& file,
-                                     unsigned int line) {
+                                     src_range const& where) {
   assert(!a.optarg_en);
   auto expecting = [&](char const* article, char const* found) {
     error(std::string("Expecting ") + article + "register symbol of type '" + toupper(a.regtype) +
               "' or a user defined register symbol as argument " + num2str(n) + " but found " + found + ".",
-          file, line);
+          file, where);
   };
   if (!text_is(e->opcode, "ident")) {
     expecting("a ", "an expression");
@@ -78,7 +80,7 @@ unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, s
   std::string const& key = is_lower_case(e->data) ? e->data : (lowered = tolower(e->data));
   auto sym = ir.sym_tab.find(key);
   if (sym == ir.sym_tab.end()) {
-    error("Undefined symbol '" + toupper(e->data) + "' in argument " + num2str(n) + ".", file, line);
+    error("Undefined symbol '" + toupper(e->data) + "' in argument " + num2str(n) + ".", file, where);
     return 0;
   }
   unsigned int const value = sym->second.value;
@@ -93,7 +95,7 @@ unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, s
     if (set == arch.rev_reg_map.end() || !set->second.count(value)) {
       error("User defined register symbol '" + toupper(e->data) + "' has unexpected value " + num2hexstr(value) +
                 " in argument " + num2str(n) + ".",
-            file, line);
+            file, where);
       return 0;
     }
   } else {
@@ -104,27 +106,27 @@ unsigned int asm_passes::reg_operand(arg_type const& a, asm_expr* e, size_t n, s
 }
 
 unsigned int asm_passes::num_operand(arg_type const& a, asm_expr* e, size_t n, std::string const& file,
-                                     unsigned int line, bool second_pass) {
+                                     src_range const& where, bool second_pass) {
   unsigned int v = a.optarg_val;  // an omitted optional operand
   if (e) {
     bool valid;  // not consulted: pass 2 has reported whatever made it false
-    v = expression_walker(e, valid, file, line, (unsigned int)n, false, second_pass, !second_pass);
+    v = expression_walker(e, valid, file, where.line, (unsigned int)n, false, second_pass, !second_pass);
   }
   operand_check_type const c = check_operand(a, v);
   if (!c.fits) {
     if (second_pass)
       error("Expression value " + num2hexstr(v) + " of argument " + num2str(n) + " cannot be represented with " +
                 num2str(c.width) + " bits.",
-            file, line);
+            file, where);
     return 0;
   }
   if (second_pass && !c.in_range)
     error("Expression value " + num2hexstr(c.masked) + " of argument " + num2str(n) + " is out of range [" +
               num2hexstr(a.lo_val) + ", " + num2hexstr(a.hi_val) + "].",
-          file, line);
+          file, where);
   if (second_pass && !c.aligned)
     error("Expression value " + num2hexstr(c.masked) + " of argument " + num2str(n) + " must be an inter multiple of " +
               num2str(1ull << a.shft_val) + ".",
-          file, line);
+          file, where);
   return c.field;
 }

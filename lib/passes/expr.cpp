@@ -77,18 +77,19 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
   valid = false;
   // The argument number is only spelled out for a message.
   auto arg = [arg_idx] { return num2str(arg_idx); };
-  auto error = [&](std::string const& text) {
-    asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
+  // Each message is about the node at hand: a symbol, a number, an operator's operands.
+  auto error = [&](asm_expr const* e, std::string const& text) {
+    asm_module::post_msg(text, asm_module::MLV_ERROR, file, line, range_of(e, line));
   };
-  auto warning = [&](char const* text) {
-    asm_module::post_msg(text, asm_module::MLV_WARNING, file, line);
+  auto warning = [&](asm_expr const* e, char const* text) {
+    asm_module::post_msg(text, asm_module::MLV_WARNING, file, line, range_of(e, line));
   };
   auto leaf = [&](asm_expr* e, expr_op op) -> value {
     if (op == OP_NUM) {
       try {
         return {e->parse_num(), true};
       } catch (std::string const& why) {
-        error("Argument " + arg() + ": " + why);
+        error(e, "Argument " + arg() + ": " + why);
         return {0, false};
       }
     }
@@ -96,12 +97,12 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
     auto it = is_lower_case(e->data) ? ir.sym_tab.find(e->data) : ir.sym_tab.find(tolower(e->data));
     if (it == ir.sym_tab.end()) {
       if (report_undefined)
-        error("Found undefined symbol '" + toupper(e->data) + "' in argument " + arg() + ".");
+        error(e, "Found undefined symbol '" + toupper(e->data) + "' in argument " + arg() + ".");
       return {0, false};
     }
     sym_type const& s = it->second;
     if ((s.type == STO_REG || s.type == STO_USER_REG) && !reg_allowed) {
-      error("Register symbol '" + toupper(e->data) +
+      error(e, "Register symbol '" + toupper(e->data) +
             "' cannot be used as variable expressions in argument " + arg() + ".");
       return {0, false};
     }
@@ -151,25 +152,25 @@ unsigned int asm_passes::expression_walker(asm_expr* expr, bool& valid, std::str
     switch (op) {
       case OP_ADD:
         res = L + R;
-        if (res > 0xFFFFFFFFull && first_pass) warning("Addition operator causes unsigned 32-bit overflow.");
+        if (res > 0xFFFFFFFFull && first_pass) warning(e, "Addition operator causes unsigned 32-bit overflow.");
         break;
       case OP_SUB:
         res = L - R;
-        if (L < R && !first_pass) warning("Subtratcion operator causes unsigned 32-bit underflow.");
+        if (L < R && !first_pass) warning(e, "Subtratcion operator causes unsigned 32-bit underflow.");
         break;
       case OP_MUL:
         res = L * R;
-        if (res > 0xFFFFFFFFull && first_pass) warning("Multiplication operator causes unsigned 32-bit overflow.");
+        if (res > 0xFFFFFFFFull && first_pass) warning(e, "Multiplication operator causes unsigned 32-bit overflow.");
         break;
       case OP_DIV:
       case OP_MOD:
-        if (R == 0) error("Division by zero in argument " + arg() + ".");
+        if (R == 0) error(e, "Division by zero in argument " + arg() + ".");
         else res = op == OP_DIV ? L / R : L % R;
         break;
       case OP_POW: {
         double p = std::pow((double)L, (double)R);
         unsigned long long P = (p >= 18446744073709551616.0 || !(p >= 0)) ? 0 : (unsigned long long)p;
-        if ((P == 0 || P > 0xFFFFFFFFull) && first_pass) warning("Power operator causes unsigned 32-bit overflow.");
+        if ((P == 0 || P > 0xFFFFFFFFull) && first_pass) warning(e, "Power operator causes unsigned 32-bit overflow.");
         res = P;
         break;
       }

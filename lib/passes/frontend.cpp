@@ -29,6 +29,7 @@ struct queued_file {
   std::string name;
   std::string from_file;
   unsigned int from_line;
+  src_range from_where;  // the file name in that .include
 };
 
 // Points the parser at the program's tree memory while the front end runs;
@@ -95,26 +96,61 @@ bool is_absolute(std::string const& name) {
   return !name.empty() && name[0] == '/';
 }
 
-void fatal(std::string const& text, std::string const& file, unsigned int line) {
-  asm_module::post_msg(text, asm_module::MLV_FATAL, file, line);
+void fatal(std::string const& text, std::string const& file, unsigned int line, src_range const& where = {}) {
+  asm_module::post_msg(text, asm_module::MLV_FATAL, file, line, where);
+}
+
+src_range stmt_range(asm_stmt const* s) {
+  src_range r;
+  r.line = r.end_line = s->line;
+  r.col = s->col;
+  r.end_col = s->end_col;
+  return r;
+}
+
+// The .include lines that lead from the main file to the named one, by the
+// include that first asked for each file.
+std::vector<include_site> chain_to(std::unordered_map<std::string, include_site> const& asked_by,
+                                   std::string name) {
+  std::vector<include_site> chain;
+  for (auto it = asked_by.find(name); it != asked_by.end(); it = asked_by.find(it->second.file)) {
+    chain.insert(chain.begin(), it->second);
+    if (chain.size() > asked_by.size()) break;  // never loops: each file is asked for once
+  }
+  return chain;
+}
+
+// Gives the messages from index first on the include chain of the file they are in.
+void chain_messages(std::unordered_map<std::string, include_site> const& asked_by, size_t first) {
+  for (size_t i = first; i < asm_module::msg_lst.size(); ++i) {
+    asm_module::msg_element& m = asm_module::msg_lst[i];
+    if (!m.file.empty() && m.included_from.empty()) m.included_from = chain_to(asked_by, m.file);
+  }
 }
 
 // Hands the words of a .cmdline directive to the option parser.
 void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool allowed) {
+  src_range const where = stmt_range(s);
   if (!allowed)
     fatal("Command line directive is only allowed as a first statement of the first source file.",
-          file, s->line);
+          file, s->line, where);
   std::vector<std::string> const& words = *s->cmdline_args;
-  if (words.size() > 99) fatal("Too many command line arguments.", file, s->line);
+  if (words.size() > 99) fatal("Too many command line arguments.", file, s->line, where);
   std::vector<char const*> argv{".cmdline"};
   for (std::string const& w : words) argv.push_back(w.c_str());
-  p.parse_cmd_line((int)argv.size(), argv.data(), file, s->line);
+  try {
+    p.parse_cmd_line((int)argv.size(), argv.data(), file, s->line);
+  } catch (...) {
+    // The option parser knows the line only: its message is about the directive.
+    if (!asm_module::msg_lst.empty()) asm_module::msg_lst.back().where = where;
+    throw;
+  }
   if (p.flag_version)
     asm_module::post_msg("Option --version is ignored in .cmdline directive.",
-                         asm_module::MLV_WARNING, file, s->line);
+                         asm_module::MLV_WARNING, file, s->line, where);
   if (p.flag_help)
     asm_module::post_msg("Option --help is ignored in .cmdline directive.",
-                         asm_module::MLV_WARNING, file, s->line);
+                         asm_module::MLV_WARNING, file, s->line, where);
 }
 
 // Opens an included file: the search of open_src_file, and when that finds
@@ -164,33 +200,42 @@ FILE* asm_passes::open_src_file(std::string name) {
 
 void asm_passes::run_frontend() {
   memory_guard memory(ir.tree_memory());
-  std::deque<queued_file> queue{{input_file_name, "", 0}};
+  std::deque<queued_file> queue{{input_file_name, "", 0, {}}};
   std::unordered_set<std::string> queued{input_file_name};
   bool first_file = true;
+  std::unordered_map<std::string, include_site> asked_by;
+  size_t const first_msg = asm_module::msg_lst.size();
+  struct chain_guard {  // also when a fatal message ends the run
+    std::unordered_map<std::string, include_site> const& asked_by;
+    size_t first;
+    ~chain_guard() { chain_messages(asked_by, first); }
+  } chains{asked_by, first_msg};
 
   while (!queue.empty()) {
     queued_file cur = queue.front();
     queue.pop_front();
+    if (!cur.from_file.empty()) asked_by.emplace(cur.name, include_site{cur.from_file, cur.from_line});
     lny_var.line = 0;
     lny_var.file = cur.name;
     lny_var.parsed_file = nullptr;
+    lny_var.after_error = false;
 
     FILE* f = open_src_file(cur.name);
-    if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
+    if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line, cur.from_where);
     read_paths.push_back(opened_path);
     source_path[cur.name] = opened_path;
     note_source(f);
     bool read_error;
     {
       parse_guard guard(f);
-      yyparse();
+      if (yyparse() != 0) report_further_syntax_errors();
       read_error = ferror(f) != 0;
     }
     asm_file* parsed = lny_var.parsed_file;
     if (read_error) {
       delete_file(ir.tree_memory(), parsed);
       lny_var.parsed_file = nullptr;
-      fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line);
+      fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line, cur.from_where);
     }
 
     if (parsed) {
@@ -209,11 +254,14 @@ void asm_passes::run_frontend() {
             if (queued.count(inc)) continue;
             std::string found;
             FILE* test = open_include(*this, inc, folder, found);
-            if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line);
+            src_range where = stmt_range(s);
+            where.col = (*s->args)[0]->col;
+            where.end_col = (*s->args)[0]->end_col;
+            if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line, where);
             note_source(test);
             fclose(test);
             inc = found;
-            if (queued.insert(found).second) queue.push_back({found, cur.name, s->line});
+            if (queued.insert(found).second) queue.push_back({found, cur.name, s->line, where});
           } else if (text_is(s->opcode, ".cmdline")) {
             apply_cmdline(*this, s, cur.name, first_file && index == 1);
           }

@@ -10,9 +10,12 @@ static unsigned int str_word(std::string const& text, unsigned int k, size_t i) 
   return word;
 }
 
-static void post_error(std::string const& text, std::string const& file, unsigned int line) {
-  asm_module::post_msg(text, asm_module::MLV_ERROR, file, line);
+static void post_error(std::string const& text, std::string const& file, src_range const& where) {
+  asm_module::post_msg(text, asm_module::MLV_ERROR, file, where.line, where);
 }
+
+// The place of argument i of a statement.
+static src_range arg_range(asm_stmt const* s, size_t i) { return range_of((*s->args)[i], s->line); }
 
 arch_type& asm_passes::sel_arch() {
   return pass ? pass->arch : asm_arch::arch_map.at(arch_name);
@@ -58,9 +61,9 @@ void asm_passes::run_assemble_pass2() {
 
 // One word placed: the range check (when asked for), then the counter moves on.
 // A counter that runs past the top of the address space stays "out of range".
-void asm_passes::advance_adr_ctr(std::string const& file, unsigned int line, bool check_range) {
+void asm_passes::advance_adr_ctr(std::string const& file, src_range const& where, bool check_range) {
   if (check_range && (adr_wrapped || adr_ctr > max_addr))
-    post_error("Address counter exceeds address range.", file, line);
+    post_error("Address counter exceeds address range.", file, where);
   adr_ctr += 4;
   if (adr_ctr == 0) adr_wrapped = true;
   ++words_placed;
@@ -71,42 +74,56 @@ void asm_passes::stmt_walker(asm_file* file, std::unordered_map<std::string, int
   std::string const& name = file->name;
   include_chain[name] = 0;
   for (asm_stmt* s : *file->stmts) {
-    std::string const& op = s->opcode;
-    // Every directive starts with a dot: an instruction needs no comparisons.
-    if (op.empty() || op[0] != '.') {
-      instr_walker(s, name, second_pass);
-    } else if (text_is(op, ".include")) {
-      std::string const& inc = (*s->args)[0]->data;
-      if (include_chain.count(inc)) {
-        post_error("Detected recursive inluding of file '" + inc + "'.", name, s->line);
-      } else {
-        auto it = ir.file_map.find(inc);
-        if (it != ir.file_map.end()) stmt_walker(it->second, include_chain, second_pass);
-      }
-    } else if (text_is(op, ".cmdline")) {
-      // applied by the front end
-    } else if (text_is(op, ".define")) {
-      define_stmt(s, name, second_pass);
-    } else if (text_is(op, ".register")) {
-      register_stmt(s, name, second_pass);
-    } else if (text_is(op, ".org")) {
-      org_stmt(s, name, second_pass);
-    } else if (text_is(op, ".label")) {
-      if (second_pass) continue;
-      std::string const& label = (*s->args)[0]->data;
-      bool const lower = is_lower_case(label);
-      auto entry = ir.sym_tab.emplace(lower ? label : tolower(label), sym_type{adr_ctr, STO_LABEL, true});
-      if (!entry.second)
-        post_error("Symbol '" + toupper(label) + "' already defined.", name, s->line);
-      else if (!lower)  // label_name() gives the key itself otherwise
-        label_spelling[entry.first->first] = label;
-    } else if (text_is(op, ".var")) {
-      var_stmt(s, name, second_pass);
-    } else if (text_is(op, ".str")) {
-      str_stmt(s, name, second_pass);
+    size_t const posted = asm_module::msg_lst.size();
+    walk_stmt(s, name, include_chain, second_pass);
+    // Messages about an included file name the .include lines that led there.
+    if (!walk_sites.empty() && asm_module::msg_lst.size() != posted)
+      for (size_t i = posted; i < asm_module::msg_lst.size(); ++i)
+        if (asm_module::msg_lst[i].included_from.empty()) asm_module::msg_lst[i].included_from = walk_sites;
+  }
+}
+
+void asm_passes::walk_stmt(asm_stmt* s, std::string const& name,
+                           std::unordered_map<std::string, int> const& include_chain, bool second_pass) {
+  std::string const& op = s->opcode;
+  // Every directive starts with a dot: an instruction needs no comparisons.
+  if (op.empty() || op[0] != '.') {
+    instr_walker(s, name, second_pass);
+  } else if (text_is(op, ".include")) {
+    std::string const& inc = (*s->args)[0]->data;
+    if (include_chain.count(inc)) {
+      post_error("Detected recursive inluding of file '" + inc + "'.", name, arg_range(s, 0));
     } else {
-      instr_walker(s, name, second_pass);
+      auto it = ir.file_map.find(inc);
+      if (it != ir.file_map.end()) {
+        walk_sites.push_back({name, s->line});
+        stmt_walker(it->second, include_chain, second_pass);
+        walk_sites.pop_back();
+      }
     }
+  } else if (text_is(op, ".cmdline")) {
+    // applied by the front end
+  } else if (text_is(op, ".define")) {
+    define_stmt(s, name, second_pass);
+  } else if (text_is(op, ".register")) {
+    register_stmt(s, name, second_pass);
+  } else if (text_is(op, ".org")) {
+    org_stmt(s, name, second_pass);
+  } else if (text_is(op, ".label")) {
+    if (second_pass) return;
+    std::string const& label = (*s->args)[0]->data;
+    bool const lower = is_lower_case(label);
+    auto entry = ir.sym_tab.emplace(lower ? label : tolower(label), sym_type{adr_ctr, STO_LABEL, true});
+    if (!entry.second)
+      post_error("Symbol '" + toupper(label) + "' already defined.", name, arg_range(s, 0));
+    else if (!lower)  // label_name() gives the key itself otherwise
+      label_spelling[entry.first->first] = label;
+  } else if (text_is(op, ".var")) {
+    var_stmt(s, name, second_pass);
+  } else if (text_is(op, ".str")) {
+    str_stmt(s, name, second_pass);
+  } else {
+    instr_walker(s, name, second_pass);
   }
 }
 
@@ -119,15 +136,17 @@ void asm_passes::define_stmt(asm_stmt* s, std::string const& file, bool second_p
   auto entry = ir.sym_tab.try_emplace(tolower(sym));
   sym_type& slot = entry.first->second;
   if (!entry.second && slot.type != STO_VAR) {
-    post_error("Symbol '" + upper() + "' already defined as register, label, or user defined register.", file, s->line);
+    post_error("Symbol '" + upper() + "' already defined as register, label, or user defined register.", file,
+               arg_range(s, 0));
   } else {
     if (!entry.second && !second_pass)
       asm_module::post_msg("Overwriting previous value of variable '" + upper() + "'.",
-                           asm_module::MLV_WARNING, file, s->line);
+                           asm_module::MLV_WARNING, file, s->line, arg_range(s, 0));
     slot = sym_type{v, STO_VAR, valid};
   }
   if (second_pass && !valid)
-    post_error("Expression for variable '" + upper() + "' cannot be evaluated during second assembling pass.", file, s->line);
+    post_error("Expression for variable '" + upper() + "' cannot be evaluated during second assembling pass.", file,
+               arg_range(s, 1));
 }
 
 void asm_passes::register_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
@@ -137,26 +156,28 @@ void asm_passes::register_stmt(asm_stmt* s, std::string const& file, bool second
   bool valid;
   unsigned int v = expression_walker((*s->args)[1], valid, file, s->line, 2, true, true, !second_pass);
   if (ir.sym_tab.count(key)) {
-    post_error("Symbol '" + upper() + "' already defined.", file, s->line);
+    post_error("Symbol '" + upper() + "' already defined.", file, arg_range(s, 0));
   } else if (valid) {
     ir.sym_tab.emplace(std::move(key), sym_type{v, STO_USER_REG, true});
   } else if (!second_pass) {
-    post_error("Expression for register '" + upper() + "' cannot be evaluated during first assembling pass.", file, s->line);
+    post_error("Expression for register '" + upper() + "' cannot be evaluated during first assembling pass.", file,
+               arg_range(s, 1));
   }
 }
 
 void asm_passes::org_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
+  src_range const at = arg_range(s, 0);
   bool valid;
   unsigned int v = expression_walker((*s->args)[0], valid, file, s->line, 1, false, true, !second_pass);
   if (!valid) {
     if (!second_pass)
-      post_error("Expression of org directive cannot be devaluated during first assembling pass.", file, s->line);
+      post_error("Expression of org directive cannot be devaluated during first assembling pass.", file, at);
   } else if (adr_wrapped || v < adr_ctr) {
-    post_error("Relocation of address counter overwrites previously assembled results.", file, s->line);
+    post_error("Relocation of address counter overwrites previously assembled results.", file, at);
   } else if (v % 4 != 0) {
-    post_error("Address counter relocation is only supported for integer multiples of 4.", file, s->line);
+    post_error("Address counter relocation is only supported for integer multiples of 4.", file, at);
   } else if (v > max_addr) {
-    post_error("Address counter relocation leaves valid address range.", file, s->line);
+    post_error("Address counter relocation leaves valid address range.", file, at);
   } else {
     adr_ctr = v;
   }
@@ -165,29 +186,31 @@ void asm_passes::org_stmt(asm_stmt* s, std::string const& file, bool second_pass
 void asm_passes::var_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
   asm_args const& args = *s->args;
   if (args.size() != 1 && args.size() != 2) {
-    post_error("Variable directive requires 1 or 2 arguments.", file, s->line);
+    post_error("Variable directive requires 1 or 2 arguments.", file, range_of(s));
     return;
   }
   unsigned int const iw = sel_arch().instr_width;
   bool valid;
   unsigned int v = expression_walker(args[0], valid, file, s->line, 1, false, second_pass, !second_pass);
   if (second_pass && !valid)
-    post_error("First expression of variable directive cannot be devaluated during second assembling pass.", file, s->line);
+    post_error("First expression of variable directive cannot be devaluated during second assembling pass.", file,
+               arg_range(s, 0));
   unsigned int w = iw;
   if (args.size() == 2) {
     w = expression_walker(args[1], valid, file, s->line, 2, false, second_pass, !second_pass);
     if (second_pass && !valid)
-      post_error("Second expression of variable directive cannot be devaluated during second assembling pass.", file, s->line);
+      post_error("Second expression of variable directive cannot be devaluated during second assembling pass.", file,
+                 arg_range(s, 1));
   }
   if (w > iw)
     post_error("Expression value " + num2str(w) + " of argument 2 must be less than or equal to the instruction width, which is " +
-                   num2str(iw) + ".", file, s->line);
+                   num2str(iw) + ".", file, arg_range(s, 1));
   // The same rule as for instruction operands; a width of 0 admits only 0.
   if (!fits_in_bits(v, w))
     post_error("Expression value " + num2hexstr(v) + " of argument 1 cannot be represented with " + num2str(w) + " bits.",
-               file, s->line);
+               file, arg_range(s, 0));
   if (second_pass) ir.asm_list.emplace_back(adr_ctr, low_bits(v, w), file, s->line);
-  advance_adr_ctr(file, s->line, true);
+  advance_adr_ctr(file, range_of(s), true);
 }
 
 void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass) {
@@ -200,14 +223,17 @@ void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass
     // As with .org: a count that pass 1 cannot know would move every later
     // label between the passes, so it must be known there and places nothing.
     if (!second_pass && !valid) {
-      post_error("Second expression of string directive cannot be devaluated during first assembling pass.", file, s->line);
+      post_error("Second expression of string directive cannot be devaluated during first assembling pass.", file,
+                 arg_range(s, 1));
       return;
     }
     if (second_pass && !valid)
-      post_error("Second expression of string directive cannot be devaluated during second assembling pass.", file, s->line);
+      post_error("Second expression of string directive cannot be devaluated during second assembling pass.", file,
+                 arg_range(s, 1));
   }
   if (k == 0 || k > per_word_max) {
-    post_error("Second parameter of string directive must be in the range 1 to " + num2str(per_word_max) + ".", file, s->line);
+    post_error("Second parameter of string directive must be in the range 1 to " + num2str(per_word_max) + ".", file,
+               args.size() > 1 ? arg_range(s, 1) : range_of(s));
     return;
   }
   std::string const& text = args[0]->data;
@@ -218,7 +244,7 @@ void asm_passes::str_stmt(asm_stmt* s, std::string const& file, bool second_pass
     if (second_pass) ir.asm_list.emplace_back(adr_ctr, str_word(text, k, i), file, s->line);
     // Each string reports an address overflow once, however many words run over.
     bool over = adr_wrapped || adr_ctr > max_addr;
-    advance_adr_ctr(file, s->line, over && !reported);
+    advance_adr_ctr(file, range_of(s), over && !reported);
     reported = reported || over;
   }
 }
