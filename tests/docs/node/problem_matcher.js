@@ -64,6 +64,6 @@ const got = lines.map(l => gnuRe.exec(l)).filter(m => m).map(m =>
   [m[gnu.file], m[gnu.line], m[gnu.column], m[gnu.severity][0], m[gnu.message]].join('|'));
 const want = fs.readFileSync(gnuExpected, 'utf8').split('\n').filter(l => l && !l.startsWith('|'));
 const gnuOk = JSON.stringify(got) === JSON.stringify(want);
-if (!gnuOk) console.log(`FAIL gnu matcher:\n${got.join('\n')}\nexpected:\n${want.join('\n')}`);
-console.log(`gnu problem matcher: ${got.length} problems ${gnuOk ? 'as expected' : 'differ'}`);
+console.log(gnuOk ? `gnu problem matcher: ${got.length} problems as expected`
+  : `FAIL gnu matcher:\n${got.join('\n')}\nexpected:\n${want.join('\n')}`);
 process.exit(failedRuns.size || !gnuOk ? 1 : 0);
