@@ -54,6 +54,9 @@ set_tests_properties(docs/man PROPERTIES TIMEOUT 120)
 if(NOT ASM_ZQS_SANITIZE)
   add_test(NAME editors/vim
            COMMAND ${t}/check_vim ${CMAKE_CURRENT_SOURCE_DIR}/editors/vim ${t}/sample.zqs ${t}/expected_colours)
+  add_test(NAME editors/vim_compiler
+           COMMAND ${t}/check_vim_compiler ${CMAKE_CURRENT_SOURCE_DIR}/editors/vim
+                   ${t}/diagnostics/gnu.txt ${t}/diagnostics/expected_qf.txt)
   add_test(NAME editors/npm_setup
            COMMAND ${t}/npm_setup ${t}/node ${CMAKE_CURRENT_BINARY_DIR}/editors-node)
   set_tests_properties(editors/npm_setup PROPERTIES FIXTURES_SETUP editors_node TIMEOUT 300)
@@ -62,7 +65,8 @@ if(NOT ASM_ZQS_SANITIZE)
                    ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode ${t}/sample.zqs ${t}/expected_colours)
   add_test(NAME editors/problem_matcher
            COMMAND node ${t}/node/problem_matcher.js ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode/package.json
-                   $<TARGET_FILE:asm_zqs> ${t}/faulty ${CMAKE_CURRENT_BINARY_DIR}/problem-matcher)
+                   $<TARGET_FILE:asm_zqs> ${t}/faulty ${CMAKE_CURRENT_BINARY_DIR}/problem-matcher
+                   ${t}/diagnostics/gnu.txt ${t}/diagnostics/expected_qf.txt)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
 endif()
 

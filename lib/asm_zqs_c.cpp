@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "asm_codes.h"
 #include "asm_dis.h"
 #include "asm_image.h"
 #include "asm_lock.h"
@@ -27,8 +28,17 @@ struct zqs_program {
     std::string name;
     uint32_t address;
   };
+  struct message_type {
+    int level;
+    std::string code;
+    std::string text;
+    std::string file;
+    src_range where;  // line: the report's when there is no column
+    std::vector<include_site> included_from;
+  };
   std::vector<word_type> words;
   std::vector<label_type> labels;
+  std::vector<message_type> messages;
   std::set<std::string> files;  // each file name once; the words point into it
   std::string report;
   std::string arch;  // the architecture of the words; empty when there is none
@@ -88,6 +98,18 @@ void take_result(asm_passes& p, zqs_program& prog) {
   for (asm_passes::sym_entry const* e : p.sorted_symbols(true))
     prog.labels.push_back({p.label_name(e->first), e->second.value});
   sort_labels(prog);
+}
+
+// The messages of the run as located by locate_messages; the caller holds
+// the library lock.
+void take_messages(zqs_program& prog) {
+  for (asm_module::msg_element const& m : asm_module::msg_lst) {
+    msg_code_type const* row = message_code(m.text);
+    src_range where = m.where;
+    if (!where.known()) where = {m.file.empty() ? 0 : m.line, 0, 0, 0};
+    prog.messages.push_back({m.level, row ? row->code : "ZQS0000", m.text,
+                             m.path.empty() ? m.file : m.path, where, m.included_from});
+  }
 }
 
 // The words and labels of an image: no source file, line 0. Labels keep the
@@ -152,6 +174,7 @@ int new_program(zqs_program** out, F fill) {
     if (prog) {
       prog->words.clear();
       prog->labels.clear();
+      prog->messages.clear();
       prog->report = INTERNAL_ERROR;
     }
   }
@@ -231,6 +254,8 @@ int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
     asm_passes p;
     p.write_image = false;
     int status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog.report);
+    p.locate_messages();
+    take_messages(prog);
     if (status == 0) take_result(p, prog);
     return status;
   });
@@ -281,6 +306,37 @@ int zqs_program_label(const zqs_program* p, size_t i, const char** name, uint32_
   if (!p || i >= p->labels.size()) return 1;
   if (name) *name = p->labels[i].name.c_str();
   if (address) *address = p->labels[i].address;
+  return 0;
+}
+
+size_t zqs_program_message_count(const zqs_program* p) { return p ? p->messages.size() : 0; }
+
+int zqs_program_message(const zqs_program* p, size_t i, int* level, const char** code,
+                        const char** text, const char** file, unsigned int* line,
+                        unsigned int* column, unsigned int* end_line, unsigned int* end_column) {
+  if (!p || i >= p->messages.size()) return 1;
+  zqs_program::message_type const& m = p->messages[i];
+  if (level) *level = m.level;
+  if (code) *code = m.code.c_str();
+  if (text) *text = m.text.c_str();
+  if (file) *file = m.file.c_str();
+  if (line) *line = m.where.line;
+  if (column) *column = m.where.col;
+  if (end_line) *end_line = m.where.end_line;
+  if (end_column) *end_column = m.where.end_col;
+  return 0;
+}
+
+size_t zqs_program_message_include_count(const zqs_program* p, size_t i) {
+  return p && i < p->messages.size() ? p->messages[i].included_from.size() : 0;
+}
+
+int zqs_program_message_include(const zqs_program* p, size_t i, size_t k, const char** file,
+                                unsigned int* line) {
+  if (!p || i >= p->messages.size() || k >= p->messages[i].included_from.size()) return 1;
+  include_site const& site = p->messages[i].included_from[k];
+  if (file) *file = site.file.c_str();
+  if (line) *line = site.line;
   return 0;
 }
 

@@ -16,7 +16,8 @@
  * definitions file name must not be empty."); the other functions fail for
  * the architecture "" as for any unknown one.
  *
- * Everything a zqs_program hands out (names, file names, the report) lives
+ * Everything a zqs_program hands out (names, file names, the report, the
+ * messages' texts and codes) lives
  * until zqs_program_free. */
 #ifndef ASM_ZQS_C_H
 #define ASM_ZQS_C_H
@@ -80,6 +81,38 @@ ASM_ZQS_API int zqs_program_word(const zqs_program* p, size_t i, uint32_t* addre
 ASM_ZQS_API size_t zqs_program_label_count(const zqs_program* p);
 ASM_ZQS_API int zqs_program_label(const zqs_program* p, size_t i, const char** name,
                                   uint32_t* address);
+
+/* The messages of an assembly (zqs_assemble_file, after a success and after a
+ * failure), in the order the run posted them: the messages of the report and
+ * also a file's further syntax errors after its first one, which the report
+ * leaves out. A program of zqs_read_image, or of a call with a NULL argument,
+ * has none. zqs_program_message returns 0, or 1 when i is out of range:
+ *   level       0 fatal error, 1 error, 2 warning (the message list's levels);
+ *   code        the message's code, e.g. "ZQS4001" ("ZQS0000": none known);
+ *   text        the message's text, as in the report;
+ *   file        the source file as the run opened it (relative to the working
+ *               directory when it lies below it); "" for a message without one;
+ *   line        its line (the line of column when there is one, which for a
+ *               syntax error at a line end can differ from the report's); 0
+ *               without a file;
+ *   column, end_line, end_column
+ *               the stretch of source the message is about: 1-based byte
+ *               columns, end_column inclusive; all 0 when the message has no
+ *               column (line may still be given). */
+ASM_ZQS_API size_t zqs_program_message_count(const zqs_program* p);
+ASM_ZQS_API int zqs_program_message(const zqs_program* p, size_t i, int* level,
+                                    const char** code, const char** text, const char** file,
+                                    unsigned int* line, unsigned int* column,
+                                    unsigned int* end_line, unsigned int* end_column);
+
+/* The .include lines through which message i's file was reached, outermost
+ * (in the main source) first: site k is the including file (named as file
+ * above) and the line of its .include. 0 sites for a message in the main
+ * source or without a file. zqs_program_message_include returns 1 when i or
+ * k is out of range. */
+ASM_ZQS_API size_t zqs_program_message_include_count(const zqs_program* p, size_t i);
+ASM_ZQS_API int zqs_program_message_include(const zqs_program* p, size_t i, size_t k,
+                                            const char** file, unsigned int* line);
 
 /* The report of the run; "" for NULL. */
 ASM_ZQS_API const char* zqs_program_report(const zqs_program* p);

@@ -205,6 +205,7 @@ class Programs(ScratchDir):
             self.assertEqual(read.words, expected, fmt)
             self.assertEqual({k.lower(): v for k, v in read.labels.items()}, prog.labels, fmt)
             self.assertEqual(set(read.sources.values()), {("", 0)})
+            self.assertEqual((prog.diagnostics, read.diagnostics), ((), ()))
             self.assertEqual(zqs.read_image(image).labels, {})
 
     def test_options_arch_and_warnings(self):
@@ -214,6 +215,11 @@ class Programs(ScratchDir):
         self.assertEqual(prog.warnings, (zqs.Message(
             "WARNING", src, 1, "Option --version is ignored in .cmdline directive."),))
         self.assertIn("asm-zqs finished with 0 error(s) and 1 warning(s).", prog.report)
+        [diag] = prog.diagnostics
+        self.assertEqual((diag.level, diag.message, diag.file, diag.line, diag.included_from),
+                         ("warning", "Option --version is ignored in .cmdline directive.", src,
+                          1, ()))
+        self.assertRegex(diag.code, r"^ZQS\d{4}$")
         self.assertEqual(prog.words, {0: zqs.assemble("jmp 0", "zqs16-1")})
         big = self.write("big.zqs", ".org 0x100\nnop\n")
         with self.assertRaises(zqs.AssemblyError):
@@ -240,9 +246,16 @@ class Programs(ScratchDir):
         self.assertEqual({(m.level, m.file) for m in msgs}, {("ERROR", src)})
         self.assertEqual([m.line for m in msgs], [2, 3])
         self.assertTrue(str(cm.exception).startswith("ERROR " + src + ":"))
+        diags = cm.exception.diagnostics
+        self.assertEqual([(d.level, d.message, d.file, d.line) for d in diags],
+                         [("error", m.text, src, m.line) for m in msgs])
+        self.assertTrue(all(isinstance(d, zqs.Diagnostic) and d.code.startswith("ZQS")
+                            for d in diags))
         with self.assertRaises(zqs.AssemblyError) as cm:
             zqs.assemble_file(os.path.join(self.dir, "missing.zqs"))
         self.assertEqual(cm.exception.messages[0].level, "FATAL ERROR")
+        self.assertEqual([(d.level, d.file, d.line, d.column) for d in cm.exception.diagnostics],
+                         [("fatal error", None, None, None)])
         with self.assertRaises(ValueError):
             zqs.assemble_file(src, arch="zqs99")
 

@@ -27,7 +27,8 @@ from typing import Dict, Iterable, List, NamedTuple, Optional, Sequence, Tuple, 
 
 from . import _lib
 
-__all__ = ["ARCHITECTURES", "AssemblyError", "Message", "Program", "assemble", "listing_text",
+__all__ = ["ARCHITECTURES", "AssemblyError", "Diagnostic", "Message", "Program", "assemble",
+           "listing_text",
            "assemble_file", "disassemble", "parse_report", "read_image", "register_name"]
 
 PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
@@ -60,19 +61,42 @@ class Message(NamedTuple):
     text: str
 
 
+@dataclass(frozen=True)
+class Diagnostic:
+    """One message of an assembly with its place in the source.
+
+    level is "fatal error", "error" or "warning"; code its code ("ZQS0000" when it has
+    none); message the text; file the source as the run opened it (relative to the
+    working directory when below it); line, column, end_line and end_column the stretch
+    it is about (1-based byte columns, end_column inclusive). file and line are None for a
+    message about no file, the columns None for one without a column. included_from holds
+    the (file, line) of each .include that led to the file, outermost first."""
+    level: str
+    code: str
+    message: str
+    file: Optional[str] = None
+    line: Optional[int] = None
+    column: Optional[int] = None
+    end_line: Optional[int] = None
+    end_column: Optional[int] = None
+    included_from: Tuple[Tuple[str, int], ...] = ()
+
+
 class AssemblyError(Exception):
     """A failure reported by the library: an assembly with errors, a word that is no
     instruction, an unused register address, an image that cannot be read.
 
     `str(error)` is the library's text without its final line end; `.messages` holds the
     messages parsed from it (empty when the text is a single failure text without a level,
-    such as a disassembler's)."""
+    such as a disassembler's); `.diagnostics` the messages of a failed `assemble_file`
+    with their columns and include chains, as `Program.diagnostics` (empty otherwise)."""
 
-    def __init__(self, text: str) -> None:
+    def __init__(self, text: str, diagnostics: Tuple[Diagnostic, ...] = ()) -> None:
         text = text.rstrip("\n")
         super().__init__(text)
         self.text = text
         self.messages: Tuple[Message, ...] = parse_report(text)
+        self.diagnostics: Tuple[Diagnostic, ...] = tuple(diagnostics)
 
 
 _MSG_LINE = re.compile(r"(FATAL ERROR|ERROR|WARNING|INFO)(?: (.*?):(\d+))?> (.*)")
@@ -108,7 +132,10 @@ class Program:
     address order; `sources` address -> (file, line) of the word's statement (file "" and
     line 0 for an image); `report` the text the assembler printed (with `-W`, which
     `assemble_file` passes, the warnings and the summary line) and `warnings` its warning
-    messages.
+    messages. `diagnostics` holds every message of an `assemble_file` run as a
+    `Diagnostic` with its code, columns and include chain, in the order of the run (also
+    a file's further syntax errors after its first, which the report leaves out); it is
+    empty for `read_image`.
 
     A Program that the package made holds the library's program for `listing_text`; its
     copies (copy.copy, copy.deepcopy) share it, and it is freed with the last of them. Such
@@ -119,6 +146,7 @@ class Program:
     sources: Dict[int, Tuple[str, int]] = field(default_factory=dict)
     report: str = ""
     warnings: Tuple[Message, ...] = ()
+    diagnostics: Tuple[Diagnostic, ...] = ()
 
     def listing(self) -> str:
         """The listing of the words and labels exactly as dis-zqs prints it for an image:
@@ -263,7 +291,36 @@ def _program(handle: ctypes.c_void_p) -> Program:
         lib.zqs_program_label(handle, i, ctypes.byref(name), ctypes.byref(address))
         prog.labels[_decode(name.value)] = address.value
     prog.warnings = tuple(m for m in parse_report(prog.report) if m.level == "WARNING")
+    prog.diagnostics = _diagnostics(handle)
     return prog
+
+
+_LEVELS = ("fatal error", "error", "warning", "info")
+
+
+def _diagnostics(handle: ctypes.c_void_p) -> Tuple[Diagnostic, ...]:
+    """The messages the library kept for a zqs_program."""
+    lib = _lib_handle
+    level = ctypes.c_int()
+    code, text, file = ctypes.c_char_p(), ctypes.c_char_p(), ctypes.c_char_p()
+    nums = [ctypes.c_uint() for _ in range(4)]  # line, column, end_line, end_column
+    site_file, site_line = ctypes.c_char_p(), ctypes.c_uint()
+    out = []
+    for i in range(lib.zqs_program_message_count(handle)):
+        lib.zqs_program_message(handle, i, ctypes.byref(level), ctypes.byref(code),
+                                ctypes.byref(text), ctypes.byref(file),
+                                *(ctypes.byref(n) for n in nums))
+        sites = []
+        for k in range(lib.zqs_program_message_include_count(handle, i)):
+            lib.zqs_program_message_include(handle, i, k, ctypes.byref(site_file),
+                                            ctypes.byref(site_line))
+            sites.append((os.fsdecode(site_file.value or b""), site_line.value))
+        line, column, end_line, end_column = (n.value or None for n in nums)
+        out.append(Diagnostic(_LEVELS[level.value] if 0 <= level.value < 4 else "error",
+                              _decode(code.value), _decode(text.value),
+                              os.fsdecode(file.value) if file.value else None,
+                              line, column, end_line, end_column, tuple(sites)))
+    return tuple(out)
 
 
 class _Handle:
@@ -295,7 +352,10 @@ def _run(call, given_arch: Optional[str]) -> Program:
     handle = _Handle(ptr)
     if rc != 0:
         report = _decode(_lib_handle.zqs_program_report(ptr)) if ptr else ""
-        raise _fail(DEFAULT_ARCH if given_arch is None else given_arch, report.rstrip("\n"))
+        error = _fail(DEFAULT_ARCH if given_arch is None else given_arch, report.rstrip("\n"))
+        if isinstance(error, AssemblyError) and ptr:
+            error.diagnostics = _diagnostics(ptr)
+        raise error
     prog = _program(ptr)
     # The library's copy of the labels serves listing_text; it lives as long as the
     # Program or any copy of it.

@@ -34,6 +34,13 @@ _PROTOTYPES = {
     "zqs_program_label_count": (ctypes.c_size_t, [Program_p]),
     "zqs_program_label": (ctypes.c_int, [Program_p, ctypes.c_size_t, _str_p, _u32_p]),
     "zqs_program_report": (ctypes.c_char_p, [Program_p]),
+    "zqs_program_message_count": (ctypes.c_size_t, [Program_p]),
+    "zqs_program_message": (ctypes.c_int, [Program_p, ctypes.c_size_t,
+                                           ctypes.POINTER(ctypes.c_int), _str_p, _str_p, _str_p]
+                            + [ctypes.POINTER(ctypes.c_uint)] * 4),
+    "zqs_program_message_include_count": (ctypes.c_size_t, [Program_p, ctypes.c_size_t]),
+    "zqs_program_message_include": (ctypes.c_int, [Program_p, ctypes.c_size_t, ctypes.c_size_t,
+                                                   _str_p, ctypes.POINTER(ctypes.c_uint)]),
     "zqs_program_arch": (ctypes.c_char_p, [Program_p]),
     "zqs_program_listing": (ctypes.c_char_p, [Program_p]),
     "zqs_listing_text": (ctypes.c_int, [ctypes.c_char_p, _u32, Program_p, ctypes.c_char_p,

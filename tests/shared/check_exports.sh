@@ -16,6 +16,10 @@ zqs_program_arch
 zqs_program_free
 zqs_program_listing
 zqs_program_listing_part
+zqs_program_message
+zqs_program_message_count
+zqs_program_message_include
+zqs_program_message_include_count
 zqs_program_label
 zqs_program_label_count
 zqs_program_report

@@ -24,6 +24,7 @@ lexicon_type read_lexicon();
 std::string vim_syntax(lexicon_type const& lex);
 std::string vim_ftdetect();
 std::string vim_ftplugin();
+std::string vim_compiler();
 
 std::string vscode_package();
 std::string vscode_language_configuration();

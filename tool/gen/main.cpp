@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   bool ok = write_file(out / "editors/vim/syntax/zqs.vim", vim_syntax(lex)) &&
             write_file(out / "editors/vim/ftdetect/zqs.vim", vim_ftdetect()) &&
             write_file(out / "editors/vim/ftplugin/zqs.vim", vim_ftplugin()) &&
+            write_file(out / "editors/vim/compiler/asm-zqs.vim", vim_compiler()) &&
             write_file(out / "editors/vscode/package.json", vscode_package()) &&
             write_file(out / "editors/vscode/language-configuration.json", vscode_language_configuration()) &&
             write_file(out / "editors/vscode/syntaxes/zqs.tmLanguage.json", vscode_grammar(lex));

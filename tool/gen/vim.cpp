@@ -1,4 +1,5 @@
-// Vim support: syntax file, file-type detection and file-type settings for *.zqs.
+// Vim support: syntax file, file-type detection and file-type settings for *.zqs, and
+// the compiler plugin that reads the messages of --diagnostics gnu.
 #include <algorithm>
 
 #include "gen.h"
@@ -89,6 +90,46 @@ std::string vim_ftplugin() {
          "let b:did_ftplugin = 1\n"
          "setlocal comments=:;,:# commentstring=;\\ %s\n"
          "let b:undo_ftplugin = \"setlocal comments< commentstring<\"\n";
+}
+
+// :compiler asm-zqs. Lines "FILE:LINE:COL: LEVEL: TEXT" (LEVEL "fatal error", "error",
+// "warning"; FILE:LINE: without a column too) and "asm-zqs: LEVEL: TEXT" without a file
+// are entries; %t takes the level's first letter, so "fatal %trror" makes an error.
+// Everything else (source and caret lines, "In file included from", the summary) is
+// dropped.
+std::string vim_compiler() {
+  std::vector<std::string> formats = {"%-GIn file included from %.%#"};
+  for (std::string const& place : {"asm-zqs:", "%f:%l:%c:", "%f:%l:"})
+    for (std::string const& level : {"fatal %trror", "%trror", "%tarning"})
+      formats.push_back(place + " " + level + ": %m");
+  formats.push_back("%-G%.%#");
+  std::string efm;
+  for (size_t i = 0; i < formats.size(); ++i) {
+    std::string f;
+    for (char c : formats[i]) f += c == ' ' ? std::string("\\ ") : std::string(1, c);
+    efm += "      \\" + std::string(i ? "," : "") + f + "\n";
+  }
+  return "\" Vim compiler file for asm-zqs (written by zqs-gen: do not edit).\n"
+         "\" :compiler asm-zqs, then :make assembles the current file and lists the messages\n"
+         "\" of --diagnostics gnu with their columns; :make ARGS puts ARGS before the file.\n"
+         "if exists(\"current_compiler\")\n"
+         "  finish\n"
+         "endif\n"
+         "let current_compiler = \"asm-zqs\"\n"
+         "\n"
+         "if exists(\":CompilerSet\") != 2\n"
+         "  command -nargs=* CompilerSet setlocal <args>\n"
+         "endif\n"
+         "\n"
+         "let s:cpo_save = &cpo\n"
+         "set cpo&vim\n"
+         "\n"
+         "CompilerSet makeprg=asm-zqs\\ --diagnostics\\ gnu\\ $*\\ %:S\n"
+         "CompilerSet errorformat=\n" +
+         efm +
+         "\n"
+         "let &cpo = s:cpo_save\n"
+         "unlet s:cpo_save\n";
 }
 
 }  // namespace zqs_gen

@@ -10,6 +10,11 @@ namespace {
 // "FATAL ERROR ...". The position is the first ":LINE> " (a message may quote a file name).
 char const* const report_regexp = R"(^(?:FATAL )?(ERROR|WARNING|INFO) (.+?):(\d+)> (.*)$)";
 
+// Lines of --diagnostics gnu: "prog.zqs:12:5: error: text", "... fatal error: ...",
+// "... warning: ...". The file is everything before the first ":LINE:COL: LEVEL: ", so
+// a Windows path with its drive letter ("C:\src\prog.zqs") is whole.
+char const* const gnu_regexp = R"(^(.+?):(\d+):(\d+): (?:fatal )?(error|warning): (.*)$)";
+
 std::string const escape_re = R"(\\(?:[\\"'rnabft]|x[0-9A-Fa-f]{2}))";
 std::string const ident_start = R"((?<![A-Za-z0-9_]))";
 
@@ -60,6 +65,22 @@ std::string vscode_package() {
          "        \"file\": 2,\n"
          "        \"line\": 3,\n"
          "        \"message\": 4\n"
+         "      }\n"
+         "    }, {\n"
+         "      \"name\": \"asm-zqs-gnu\",\n"
+         "      \"owner\": \"asm-zqs\",\n"
+         "      \"source\": \"asm-zqs\",\n"
+         "      \"severity\": \"error\",\n"
+         "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
+         "      \"pattern\": {\n"
+         "        \"regexp\": " +
+         json_string(gnu_regexp) +
+         ",\n"
+         "        \"file\": 1,\n"
+         "        \"line\": 2,\n"
+         "        \"column\": 3,\n"
+         "        \"severity\": 4,\n"
+         "        \"message\": 5\n"
          "      }\n"
          "    }]\n"
          "  }\n"

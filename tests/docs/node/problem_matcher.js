@@ -1,13 +1,17 @@
-// problem_matcher.js PACKAGE_JSON ASM_ZQS FAULTY_DIR SCRATCH: applies the extension's
-// problem matcher, as VS Code does, to the report lines of real asm-zqs runs on faulty
-// sources (FAULTY_DIR/runs.json) and checks that each one names the faulty line.
+// problem_matcher.js PACKAGE_JSON ASM_ZQS FAULTY_DIR SCRATCH GNU_SAMPLE GNU_EXPECTED:
+// applies the extension's problem matcher, as VS Code does, to the report lines of real
+// asm-zqs runs on faulty sources (FAULTY_DIR/runs.json) and checks that each one names
+// the faulty line; applies the matcher asm-zqs-gnu to the --diagnostics gnu lines of
+// GNU_SAMPLE and checks its problems against the entries with a file of GNU_EXPECTED
+// ("FILE|LINE|COLUMN|e or w|TEXT", the Vim compiler test's list).
 'use strict';
 const fs = require('fs');
 const path = require('path');
 const { execFileSync } = require('child_process');
 
-const [pkgFile, tool, faultyDir, scratch] = process.argv.slice(2);
-const matcher = JSON.parse(fs.readFileSync(pkgFile, 'utf8')).contributes.problemMatchers[0];
+const [pkgFile, tool, faultyDir, scratch, gnuSample, gnuExpected] = process.argv.slice(2);
+const matchers = JSON.parse(fs.readFileSync(pkgFile, 'utf8')).contributes.problemMatchers;
+const matcher = matchers[0];
 const p = matcher.pattern;
 const re = new RegExp(p.regexp);
 const plan = JSON.parse(fs.readFileSync(path.join(faultyDir, 'runs.json'), 'utf8'));
@@ -50,4 +54,16 @@ for (const run of plan.runs) {
   if (problems !== run.problems) fail(run, `${problems} problems matched, expected ${run.problems}`);
 }
 console.log(`problem matcher: ${plan.runs.length - failedRuns.size} runs passed, ${failedRuns.size} failed`);
-process.exit(failedRuns.size ? 1 : 0);
+
+// Every line of the sample through the gnu matcher; VS Code reads "fatal error" as an
+// error (the matcher's default severity), the others by name.
+const gnu = matchers.find(m => m.name === 'asm-zqs-gnu').pattern;
+const gnuRe = new RegExp(gnu.regexp);
+const lines = fs.readFileSync(gnuSample, 'utf8').split('\n');
+const got = lines.map(l => gnuRe.exec(l)).filter(m => m).map(m =>
+  [m[gnu.file], m[gnu.line], m[gnu.column], m[gnu.severity][0], m[gnu.message]].join('|'));
+const want = fs.readFileSync(gnuExpected, 'utf8').split('\n').filter(l => l && !l.startsWith('|'));
+const gnuOk = JSON.stringify(got) === JSON.stringify(want);
+console.log(gnuOk ? `gnu problem matcher: ${got.length} problems as expected`
+  : `FAIL gnu matcher:\n${got.join('\n')}\nexpected:\n${want.join('\n')}`);
+process.exit(failedRuns.size || !gnuOk ? 1 : 0);

@@ -3,8 +3,8 @@
  * buffer, and prints what it got; the caller compares that with expected_c.txt.
  * Built against the static and the shared library, and (with ZQS_DLOPEN)
  * loading the shared library named by argv[1] at run time.
- *   host [LIBRARY] [leak]   "leak": the last program is not freed, for the
- *                           check that LeakSanitizer watches this program */
+ *   host [LIBRARY] [leak]   "leak": the last two programs are not freed, for
+ *                           the check that LeakSanitizer watches this program */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,6 +27,13 @@
   X(size_t, zqs_program_label_count, (const zqs_program*))                                 \
   X(int, zqs_program_label, (const zqs_program*, size_t, const char**, uint32_t*))         \
   X(const char*, zqs_program_report, (const zqs_program*))                                 \
+  X(size_t, zqs_program_message_count, (const zqs_program*))                               \
+  X(int, zqs_program_message,                                                              \
+    (const zqs_program*, size_t, int*, const char**, const char**, const char**,           \
+     unsigned int*, unsigned int*, unsigned int*, unsigned int*))                          \
+  X(size_t, zqs_program_message_include_count, (const zqs_program*, size_t))               \
+  X(int, zqs_program_message_include,                                                      \
+    (const zqs_program*, size_t, size_t, const char**, unsigned int*))                     \
   X(void, zqs_program_free, (zqs_program*))
 #define DECLARE(ret, name, params) static ret(*p_##name) params;
 ZQS_FUNCTIONS(DECLARE)
@@ -41,6 +48,10 @@ ZQS_FUNCTIONS(DECLARE)
 #define zqs_program_label_count p_zqs_program_label_count
 #define zqs_program_label p_zqs_program_label
 #define zqs_program_report p_zqs_program_report
+#define zqs_program_message_count p_zqs_program_message_count
+#define zqs_program_message p_zqs_program_message
+#define zqs_program_message_include_count p_zqs_program_message_include_count
+#define zqs_program_message_include p_zqs_program_message_include
 #define zqs_program_free p_zqs_program_free
 
 static int load(const char* library) {
@@ -126,6 +137,28 @@ static void single_instructions(void) {
   expect(zqs_architecture(1000) == NULL, "architecture past the end");
 }
 
+/* Level, the code's prefix (the digits may change), file, line, columns and
+ * text of each message, and the .include lines that led to it. */
+static void print_messages(const zqs_program* p) {
+  size_t i, k, n = zqs_program_message_count(p);
+  int level;
+  const char *code, *text, *file;
+  unsigned int line, col, end_line, end_col;
+  for (i = 0; i < n; ++i) {
+    expect(zqs_program_message(p, i, &level, &code, &text, &file, &line, &col, &end_line,
+                               &end_col) == 0, "message");
+    printf("  message %d %.3s [%s]:%u:%u-%u:%u %s\n", level, code, file, line, col, end_line,
+           end_col, text);
+    for (k = 0; k < zqs_program_message_include_count(p, i); ++k) {
+      expect(zqs_program_message_include(p, i, k, &file, &line) == 0, "include site");
+      printf("    included from %s:%u\n", file, line);
+    }
+    expect(zqs_program_message_include(p, i, k, &file, &line) == 1, "include site past the end");
+  }
+  expect(zqs_program_message(p, n, &level, NULL, NULL, NULL, NULL, NULL, NULL, NULL) == 1,
+         "message past the end");
+}
+
 static void print_program(const char* what, int rc, const zqs_program* p) {
   size_t i, n = zqs_program_word_count(p);
   uint32_t adr, word;
@@ -145,6 +178,7 @@ static void print_program(const char* what, int rc, const zqs_program* p) {
   expect(zqs_program_word(p, n, &adr, &word, &file, &line) == 1, "word past the end");
   expect(zqs_program_label(p, zqs_program_label_count(p), &name, &adr) == 1, "label past the end");
   printf("  report: [%s]\n", zqs_program_report(p));
+  print_messages(p);
 }
 
 static void whole_files(int leak) {
@@ -155,6 +189,7 @@ static void whole_files(int leak) {
   const char* bad_args[] = {"bad.zqs"};
   const char* opt_args[] = {"-x"};
   const char* null_args[] = {"prog.zqs", NULL};
+  const char* inc_args[] = {"outer.zqs"};
   FILE* f;
 
   write_file("inc.inc", ".define BASE 8\n");
@@ -191,12 +226,27 @@ static void whole_files(int leak) {
   print_program("file null", rc, p);
   zqs_program_free(p);
 
+  /* An undefined symbol in an included file: the message names the included
+   * file, the .include that led there, and the symbol's columns.
+   * PENDING source positions: until the scanner and the passes fill them,
+   * expected_c.txt has no "included from outer.zqs:2" line and the columns
+   * 2:0-0:0; with them, the line follows the message and 2:5-2:11. */
+  write_file("deep.inc", "nop\njmp nowhere\n");
+  write_file("outer.zqs", "nop\n.include \"deep.inc\"\n");
+  rc = zqs_assemble_file(1, inc_args, &p);
+  print_program("file included", rc, p);
+  zqs_program_free(p);
+
   rc = zqs_assemble_file(5, ok_args, NULL);
   printf("file without result: %d\n", rc);
 
   zqs_program_free(NULL);
   print_program("null program", 0, NULL);
 
+  /* Two programs left unfreed: a stale pointer left in some global of the
+   * process may point at one of them and hide it from the check. */
+  rc = zqs_assemble_file(1, bad_args, &p);
+  if (!leak) zqs_program_free(p);
   rc = zqs_assemble_file(1, bad_args, &p);
   if (!leak) zqs_program_free(p);
 }
