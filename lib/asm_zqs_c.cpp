@@ -254,7 +254,6 @@ int zqs_assemble_file(int argc, const char* const* args, zqs_program** out) {
     asm_passes p;
     p.write_image = false;
     int status = asm_zqs_run(p, (int)argv.size(), argv.data(), prog.report);
-    p.locate_messages();
     take_messages(prog);
     if (status == 0) take_result(p, prog);
     return status;
