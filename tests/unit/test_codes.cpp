@@ -70,6 +70,8 @@ TEST(MessageCodes, TableAndMatcher) {
     // Its own sample text, and the text with nothing in the placeholders.
     std::string const text = sample(r.templ);
     EXPECT_EQ(message_code(text), &r) << text;
+    EXPECT_NE(message_code("x" + text), &r);  // the whole text, not a part of it
+    EXPECT_NE(message_code(text + "x"), &r);
     EXPECT_EQ(message_code(std::regex_replace(r.templ, std::regex("\\{[a-z]+\\}"), "")), &r);
   }
   // The more specific of two matching templates wins, whichever comes first.
