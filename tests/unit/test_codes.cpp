@@ -2,8 +2,6 @@
 // message of the golden cases.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -33,26 +31,19 @@ std::string sample(std::string const& templ) {
 }
 
 // The text of a report line "LEVEL[ FILE:LINE]> TEXT"; false for other lines.
-// The file may hold "> " itself: the position ends at the first ":digits> ".
+// The file may hold "> " itself: the text follows the level or ":digits> ".
 bool report_text(std::string const& line, std::string& text) {
-  size_t p = 0;
-  for (char const* level : {"FATAL ERROR", "ERROR", "WARNING"})
-    if (line.compare(0, strlen(level), level) == 0) {
-      p = strlen(level);
-      break;
+  size_t level = 0;
+  for (std::string l : {"FATAL ERROR", "ERROR", "WARNING"})
+    if (line.compare(0, l.size(), l) == 0 && !level) level = l.size();
+  for (size_t p = level ? line.find("> ", level) : std::string::npos; p != std::string::npos; p = line.find("> ", p + 1)) {
+    size_t d = line.find_last_not_of("0123456789", p - 1);
+    if (p == level || (line[level] == ' ' && d < p - 1 && line[d] == ':')) {
+      text = line.substr(p + 2);
+      return true;
     }
-  if (p == 0) return false;
-  if (line.compare(p, 2, "> ") != 0) {
-    if (line.compare(p, 1, " ") != 0) return false;
-    for (p = line.find("> ", p); p != std::string::npos; p = line.find("> ", p + 1)) {
-      size_t d = p;
-      while (d > 0 && isdigit((unsigned char)line[d - 1])) --d;
-      if (d < p && d > 0 && line[d - 1] == ':') break;
-    }
-    if (p == std::string::npos) return false;
   }
-  text = line.substr(p + 2);
-  return true;
+  return false;
 }
 
 TEST(MessageCodes, TableAndMatcher) {
