@@ -68,7 +68,8 @@ std::vector<msg_code_type> const& message_codes() {
       {"ZQS1151", "Unable to write dependency file '{file}'.",
        "Writing the make rule file failed, usually because the disk is full: free space and run again."},
       {"ZQS1152", "File name '{file}' cannot be written into a make rule.",
-       "The name holds a character that make cannot read back (such as a line break): rename the file or drop --MD."},
+       "The name holds what make reads otherwise (a line break, ; or =, a leading ~, a tab in a target, an "
+       "archive member with parentheses): rename the file or drop --MD."},
       // Scanner and grammar.
       {"ZQS2001", "syntax error",
        "The line does not follow the source grammar (a stray character, a missing operand, a label before a "
@@ -123,8 +124,8 @@ std::vector<msg_code_type> const& message_codes() {
        "The power is 2^32 or more, or 0, and yields only its low 32 bits: check the operands."},
       // Symbols defined by labels, .define and .register.
       {"ZQS3100", "Symbol '{name}' already defined.",
-       "A label or .register name is defined twice (symbols ignore case, and an include walked twice defines "
-       "its labels twice): rename one."},
+       "A label or .register name is taken already (symbols ignore case, and a file included twice defines "
+       "its labels twice): rename one of them."},
       {"ZQS3101", "Symbol '{name}' already defined as register, label, or user defined register.",
        "A .define names a register, a label or a .register alias: choose another variable name."},
       {"ZQS3110", "Overwriting previous value of variable '{name}'.",
@@ -174,9 +175,10 @@ std::vector<msg_code_type> const& message_codes() {
       {"ZQS5002", "Instruction '{name}' expects {n} argument(s).",
        "The instruction has a fixed number of operands: give exactly that many."},
       {"ZQS5003", "Instruction '{name}' expects {min} to {max} argument(s).",
-       "The instruction has optional trailing operands: give at least the first and at most the last count."},
+       "The instruction has optional trailing operands: give at least the smaller and at most the larger number."},
       {"ZQS5004", "Assembling obsolete instruction '{name}'.",
-       "The instruction is kept for old sources only: use its replacement from the instruction-set reference."},
+       "The instruction set marks the instruction obsolete (the instruction-set reference shows the mark): "
+       "prefer another instruction in new code."},
       {"ZQS5100", "Expecting a register symbol of type '{regtype}' or a user defined register symbol as argument {n} but found an expression.",
        "A register operand is written as a number, in parentheses or with operators: write a register name or "
        "a .register alias."},
