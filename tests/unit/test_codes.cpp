@@ -76,6 +76,10 @@ TEST(MessageCodes, TableAndMatcher) {
 
 // Every message that a golden case prints has a code.
 TEST(MessageCodes, GoldenMessagesClassify) {
+#ifdef _WIN32
+  // Under Wine the Linux path of the sources is on the current drive, if any.
+  if (!std::filesystem::is_directory(ASM_ZQS_GOLDEN_CASES)) GTEST_SKIP() << "no " << ASM_ZQS_GOLDEN_CASES;
+#endif
   size_t n = 0;
   for (auto const& e : std::filesystem::recursive_directory_iterator(ASM_ZQS_GOLDEN_CASES)) {
     if (e.path().filename() != "stdout") continue;
