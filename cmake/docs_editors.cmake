@@ -17,15 +17,16 @@ if(CMAKE_CROSSCOMPILING)
   return()
 endif()
 
-# zqs-gen OUTDIR writes editors/vim/, editors/vscode/ and docs/isa/ from the registry;
+# zqs-gen OUTDIR writes editors/vim/, editors/vscode/ and docs/isa/ from the registry,
+# and the section DIAGNOSTIC CODES of docs/man/asm-zqs.1 from the message codes;
 # `ninja update-generated` rewrites the committed copies after a table changed.
 add_executable(zqs_gen tool/gen/main.cpp tool/gen/lexicon.cpp tool/gen/vim.cpp
-               tool/gen/vscode.cpp tool/gen/isa.cpp)
+               tool/gen/vscode.cpp tool/gen/isa.cpp tool/gen/codes.cpp)
 set_target_properties(zqs_gen PROPERTIES OUTPUT_NAME zqs-gen)
 target_link_libraries(zqs_gen PRIVATE asm_zqs_lib)
 target_compile_options(zqs_gen PRIVATE -Wall -Wextra)
 add_custom_target(update-generated COMMAND zqs_gen ${CMAKE_CURRENT_SOURCE_DIR}
-                  COMMENT "Writing editors/ and docs/isa/ from the instruction-set tables")
+                  COMMENT "Writing editors/, docs/isa/ and the codes of docs/man/asm-zqs.1 from the tables")
 
 if(NOT ASM_ZQS_TESTS)
   return()

@@ -32,6 +32,12 @@ std::string vscode_grammar(lexicon_type const& lex);
 
 std::string isa_reference(std::string const& name, arch_type const& arch);
 
+// The section DIAGNOSTIC CODES of asm-zqs(1), from its begin marker line to its
+// end marker line, which start with these texts.
+extern char const* const man_codes_begin;
+extern char const* const man_codes_end;
+std::string man_codes();
+
 // Helpers shared by the writers.
 std::string hex(unsigned long long v);          // "0x1F"
 std::string upper(std::string s);

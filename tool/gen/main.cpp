@@ -1,9 +1,12 @@
-// zqs-gen OUTDIR: writes editors/vim/, editors/vscode/ and docs/isa/ below OUTDIR.
+// zqs-gen OUTDIR: writes editors/vim/, editors/vscode/ and docs/isa/ below OUTDIR,
+// and rewrites the section DIAGNOSTIC CODES of OUTDIR/docs/man/asm-zqs.1 when that
+// page is there (the rest of the page is written by hand).
 // The build's check compares its output with the committed files; the target
 // update-generated writes into the source tree.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "gen.h"
 
@@ -23,6 +26,24 @@ bool write_file(fs::path const& path, std::string const& text) {
     return false;
   }
   return true;
+}
+
+// Replaces the lines from the begin marker to the end marker with the section.
+bool write_man_codes(fs::path const& page) {
+  std::string text;
+  {
+    std::ifstream in(page, std::ios::binary);
+    if (!in) return true;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  size_t const begin = text.find(std::string("\n") + man_codes_begin);
+  size_t const end = text.find(std::string("\n") + man_codes_end);
+  size_t const end_line = end == std::string::npos ? end : text.find('\n', end + 1);
+  if (begin == std::string::npos || end_line == std::string::npos || end < begin) {
+    fprintf(stderr, "zqs-gen: %s has no complete diagnostic codes markers\n", page.string().c_str());
+    return false;
+  }
+  return write_file(page, text.substr(0, begin + 1) + man_codes() + text.substr(end_line + 1));
 }
 
 }  // namespace
@@ -45,5 +66,6 @@ int main(int argc, char** argv) {
             write_file(out / "editors/vscode/syntaxes/zqs.tmLanguage.json", vscode_grammar(lex));
   for (std::string const& name : asm_arch::ordered_names())
     ok = ok && write_file(out / "docs/isa" / (name + ".md"), isa_reference(name, asm_arch::arch_map.at(name)));
+  ok = ok && write_man_codes(out / "docs/man/asm-zqs.1");
   return ok ? 0 : 1;
 }
