@@ -99,9 +99,9 @@ std::string vim_ftplugin() {
 // dropped.
 std::string vim_compiler() {
   std::vector<std::string> formats = {"%-GIn file included from %.%#"};
-  for (std::string const& place : {"asm-zqs:", "%f:%l:%c:", "%f:%l:"})
-    for (std::string const& level : {"fatal %trror", "%trror", "%tarning"})
-      formats.push_back(place + " " + level + ": %m");
+  for (char const* place : {"asm-zqs:", "%f:%l:%c:", "%f:%l:"})
+    for (char const* level : {"fatal %trror", "%trror", "%tarning"})
+      formats.push_back(std::string(place) + " " + level + ": %m");
   formats.push_back("%-G%.%#");
   std::string efm;
   for (size_t i = 0; i < formats.size(); ++i) {

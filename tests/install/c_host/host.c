@@ -227,10 +227,7 @@ static void whole_files(int leak) {
   zqs_program_free(p);
 
   /* An undefined symbol in an included file: the message names the included
-   * file, the .include that led there, and the symbol's columns.
-   * PENDING source positions: until the scanner and the passes fill them,
-   * expected_c.txt has no "included from outer.zqs:2" line and the columns
-   * 2:0-0:0; with them, the line follows the message and 2:5-2:11. */
+   * file, the .include that led there, and the symbol's columns. */
   write_file("deep.inc", "nop\njmp nowhere\n");
   write_file("outer.zqs", "nop\n.include \"deep.inc\"\n");
   rc = zqs_assemble_file(1, inc_args, &p);
