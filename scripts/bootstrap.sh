@@ -33,6 +33,8 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
   # The simulation tests: Python for the package, Verilator for the DPI-C testbench.
   command -v python3 >/dev/null 2>&1 || need_pkgs+=(python3)
+  # The schema check of the SARIF diagnostics.
+  python3 -c 'import jsonschema' >/dev/null 2>&1 || need_pkgs+=(python3-jsonschema)
   command -v verilator >/dev/null 2>&1 || need_pkgs+=(verilator)
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
