@@ -285,8 +285,8 @@ TEST_F(CFiles, DiagnosticsOptionsAreTheProgramsOnly) {
   char const* args[] = {"--diagnostics", "json", "a.zqs"};
   zqs_program* p = nullptr;
   EXPECT_EQ(zqs_assemble_file(3, args, &p), 1);
-  EXPECT_EQ(std::string(zqs_program_report(p)).substr(0, 65),
-            "FATAL ERROR> Command line option '--diagnostics' not available.\n\n");
+  std::string report = zqs_program_report(p);
+  EXPECT_EQ(report.find("FATAL ERROR> Command line option '--diagnostics' not available."), 0u);
   zqs_program_free(p);
 }
 
