@@ -43,7 +43,7 @@ target_link_libraries(isa_pictures PRIVATE asm_zqs_lib)
 target_compile_options(isa_pictures PRIVATE -Wall -Wextra)
 add_test(NAME docs/isa_pictures COMMAND isa_pictures ${CMAKE_CURRENT_SOURCE_DIR}/docs/isa)
 
-set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump)
+set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump,--diagnostics,--diagnostics-file)
 if(TARGET dis_zqs)
   list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)
 endif()

@@ -6,6 +6,14 @@
 
 #ifdef _WIN32
 #include <io.h>
+// Last, as it defines macros such as ERROR.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,6 +30,21 @@ FILE* open_for_writing(std::string const& name) {
   if (flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1) f = fdopen(fd, "wb");
   if (!f) close(fd);
   return f;
+#endif
+}
+
+bool output_is_device(std::string const& name) {
+#ifdef _WIN32
+  // The C library's stat fails for devices here: ask for the handle's type.
+  HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool device = GetFileType(h) != FILE_TYPE_DISK;
+  CloseHandle(h);
+  return device;
+#else
+  struct stat st;
+  return stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 #endif
 }
 

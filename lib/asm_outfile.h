@@ -12,6 +12,9 @@
 // written as usual (blocking writes).
 FILE* open_for_writing(std::string const& name);
 
+// A device or FIFO (/dev/null, NUL, say): it takes any number of outputs.
+bool output_is_device(std::string const& name);
+
 // What an opened output was: a regular file (and which), or anything else.
 struct output_identity {
   bool regular = false;

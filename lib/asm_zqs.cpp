@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "asm_diag_run.h"
 #include "asm_lock.h"
 #include "asm_passes.h"
 #include "asm_run.h"
@@ -22,8 +23,10 @@ static void warn(char const* text) {
 }
 
 // Everything of a run that lies under the failure handlers.
-static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::string& out) {
+static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::string& out,
+                run_options const& opt) {
   p.reset_cmd_line_param();
+  if (!opt.fatal.empty()) asm_module::post_msg(opt.fatal, asm_module::MLV_FATAL, "", 0);
   p.parse_cmd_line(argc, argv, "", 0);
   if (p.flag_version) {
     out += p.version_text();
@@ -60,7 +63,7 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
     if (!p.log_file_name.empty()) p.run_log_backend_pass();
     if (!p.md_file_name.empty()) p.run_md_backend_pass();
   }
-  if (p.flag_warn) print_report(out);
+  if (p.flag_warn && opt.report) print_report(out);
   if (p.flag_xml_dump) {
     in_dump = true;
     p.run_xml_dump_pass();
@@ -80,15 +83,16 @@ static void clean_up(asm_passes& p, bool in_dump) {
 }
 
 // The run and its failure handlers.
-static int run_caught(asm_passes& p, int argc, char const** argv, std::string& out) {
+static int run_caught(asm_passes& p, int argc, char const** argv, std::string& out,
+                      run_options const& opt) {
   bool in_dump = false;
   try {
-    run(p, argc, argv, in_dump, out);
+    run(p, argc, argv, in_dump, out, opt);
     return 0;
   } catch (std::string const& e) {
     clean_up(p, in_dump);
-    if (e == MSG_FATAL_THROW || e == PASS_ERROR_THROW) print_report(out);
-    else out += "INTERNAL ERROR>" + e + "\n";
+    if (e != MSG_FATAL_THROW && e != PASS_ERROR_THROW) out += "INTERNAL ERROR>" + e + "\n";
+    else if (opt.report) print_report(out);
   } catch (...) {
     clean_up(p, in_dump);
     out += "INTERNAL ERROR occured.\n";
@@ -96,11 +100,12 @@ static int run_caught(asm_passes& p, int argc, char const** argv, std::string& o
   return 1;
 }
 
-int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
+int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out,
+                run_options const& opt) {
   // A run of its own, as in a new process: messages of an earlier call in the
   // same host would otherwise count as this run's errors.
   asm_module::clear_msg_list();
-  int status = run_caught(p, argc, argv, out);
+  int status = run_caught(p, argc, argv, out, opt);
   p.locate_messages();
   return status;
 }
@@ -108,10 +113,17 @@ int asm_zqs_run(asm_passes& p, int argc, char const** argv, std::string& out) {
 int asm_zqs_main(int argc, char const** argv) {
   asm_api_lock lock(asm_api_mutex());
   asm_passes p;
+  // --diagnostics and --diagnostics-file belong to the program, not to a
+  // .cmdline directive or a host: they leave argv before the option parse.
+  diag_request diag = take_diag_options(argc, argv);
+  run_options opt;
+  opt.report = diag.format == diag_format::none;
+  opt.fatal = diag.error;
   std::string out;
-  int status = asm_zqs_run(p, argc, argv, out);
+  int status = asm_zqs_run(p, (int)diag.args.size(), diag.args.data(), out, opt);
   // Every byte: a message may hold a NUL byte (from a file name, say).
   fwrite(out.data(), 1, out.size(), stdout);
   fflush(stdout);
+  if (diag.format != diag_format::none) status = write_diagnostics(p, diag, status);
   return status;
 }

@@ -15,6 +15,8 @@ command -v flex >/dev/null 2>&1 || need_pkgs+=(flex)
 command -v bison >/dev/null 2>&1 || need_pkgs+=(bison)
 command -v cmake >/dev/null 2>&1 || need_pkgs+=(cmake)
 command -v ninja >/dev/null 2>&1 || need_pkgs+=(ninja-build)
+# The JSON library of the json and sarif diagnostics (headers only).
+[ -f /usr/include/nlohmann/json.hpp ] || need_pkgs+=(nlohmann-json3-dev)
 if [ -z "${bootstrap_tool_only:-}" ]; then
   # Libraries of the unit tests and of the benchmarks (built by default).
   [ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
@@ -31,6 +33,8 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
   # The simulation tests: Python for the package, Verilator for the DPI-C testbench.
   command -v python3 >/dev/null 2>&1 || need_pkgs+=(python3)
+  # The schema check of the SARIF diagnostics.
+  python3 -c 'import jsonschema' >/dev/null 2>&1 || need_pkgs+=(python3-jsonschema)
   command -v verilator >/dev/null 2>&1 || need_pkgs+=(verilator)
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then

@@ -279,6 +279,17 @@ TEST_F(CFiles, WordsAreThoseOfTheMemoryImage) {
   zqs_program_free(p);
 }
 
+// The diagnostics options belong to the program: a host gets the report.
+TEST_F(CFiles, DiagnosticsOptionsAreTheProgramsOnly) {
+  write("a.zqs", "nop\n");
+  char const* args[] = {"--diagnostics", "json", "a.zqs"};
+  zqs_program* p = nullptr;
+  EXPECT_EQ(zqs_assemble_file(3, args, &p), 1);
+  std::string report = zqs_program_report(p);
+  EXPECT_EQ(report.find("FATAL ERROR> Command line option '--diagnostics' not available."), 0u);
+  zqs_program_free(p);
+}
+
 TEST_F(CFiles, ReportIsWhatTheToolPrints) {
   write("bad.zqs", ".include \"a.inc\"\nfoo r1\n");
   write("a.inc", "movl r0, 1\n.org 0\n");
