@@ -33,6 +33,8 @@ std::vector<msg_code_type> const& message_codes() {
       {"ZQS1025", "Bad argument of command line option '-adrmax':Found bad character '{char}' in {radix} constant.",
        "The maximum address holds a character that is no digit of its radix (a sign, a blank, an upper-case "
        "prefix): write it as 0x1FFC, h#1FFC, $1FFC or 8188."},
+      {"ZQS1026", "Bad argument of command line option '--diagnostics'.",
+       "The diagnostics format must be gnu, json or sarif, in lower case."},
       // Options that do not fit the output format: warnings only.
       {"ZQS1030", "Command line option '-odef' ignored for output format MIF.",
        "A MIF file has no definitions file: drop -odef or choose -ofmt c or ifs."},
