@@ -79,7 +79,7 @@ bool write_text(std::string const& name, std::string const& text, std::string& w
 }  // namespace
 
 int write_diagnostics(asm_passes& p, diag_request const& d, int status) {
-  p.locate_messages();
+  // The run has located its messages (asm_zqs_run).
   std::string text = format_diagnostics(asm_module::msg_lst, d.format);
   std::string why;
   if (!d.to_file) {
