@@ -109,22 +109,6 @@ static output_id output_id_of(std::string const& name) {
   return output_id(file_id(0, 0), name);  // the folder is missing: creating it fails anyway
 }
 
-// A device or FIFO (/dev/null, NUL, say) takes any number of outputs.
-static bool is_device(std::string const& name) {
-#ifdef _WIN32
-  // The C library's stat fails for devices here: ask for the handle's type.
-  HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool device = GetFileType(h) != FILE_TYPE_DISK;
-  CloseHandle(h);
-  return device;
-#else
-  struct stat st;
-  return stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
-#endif
-}
-
 void asm_passes::check_output_names() {
   // Each output name, and whether the run writes that file (MIF has no definitions).
   std::vector<std::pair<std::string, bool>> names;
@@ -139,7 +123,7 @@ void asm_passes::check_output_names() {
   std::vector<output_id> written;
   for (auto const& n : names) {
     if (n.first.empty() || !n.second) continue;
-    if (is_device(n.first)) continue;
+    if (output_is_device(n.first)) continue;  // /dev/null takes any number of outputs
     output_id id = output_id_of(n.first);
     if (std::find(written.begin(), written.end(), id) != written.end())
       asm_module::post_msg("Refusing to write two outputs into file '" + n.first + "'.",

@@ -100,14 +100,6 @@ void fatal(std::string const& text, std::string const& file, unsigned int line, 
   asm_module::post_msg(text, asm_module::MLV_FATAL, file, line, where);
 }
 
-src_range stmt_range(asm_stmt const* s) {
-  src_range r;
-  r.line = r.end_line = s->line;
-  r.col = s->col;
-  r.end_col = s->end_col;
-  return r;
-}
-
 // The .include lines that lead from the main file to the named one, by the
 // include that first asked for each file.
 std::vector<include_site> chain_to(std::unordered_map<std::string, include_site> const& asked_by,
@@ -130,7 +122,7 @@ void chain_messages(std::unordered_map<std::string, include_site> const& asked_b
 
 // Hands the words of a .cmdline directive to the option parser.
 void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool allowed) {
-  src_range const where = stmt_range(s);
+  src_range const where = range_of(s);
   if (!allowed)
     fatal("Command line directive is only allowed as a first statement of the first source file.",
           file, s->line, where);
@@ -254,7 +246,7 @@ void asm_passes::run_frontend() {
             if (queued.count(inc)) continue;
             std::string found;
             FILE* test = open_include(*this, inc, folder, found);
-            src_range where = stmt_range(s);
+            src_range where = range_of(s);
             where.col = (*s->args)[0]->col;
             where.end_col = (*s->args)[0]->end_col;
             if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line, where);
