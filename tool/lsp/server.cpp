@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "asm_utils.h"
+#include "features.h"
 #include "framing.h"
 #include "uri.h"
 
@@ -40,6 +41,7 @@ lsp_server::lsp_server(FILE* out, bool log) : out(out), log(log) {
   notifications["textDocument/didClose"] = [this](json const& p) { did_close(p); };
   notifications["textDocument/didSave"] = [this](json const& p) { did_save(p); };
   notifications["workspace/didChangeConfiguration"] = [this](json const& p) { did_change_configuration(p); };
+  add_features(*this, settings);
 }
 
 void lsp_server::say(std::string const& text) {
@@ -135,7 +137,11 @@ json lsp_server::initialize(json const& params) {
   settings.update(options.contains("asmZqs") ? options["asmZqs"] : options, root);
   initialized = true;
   json sync = {{"openClose", true}, {"change", 2}, {"save", {{"includeText", true}}}};
-  json caps = {{"positionEncoding", encoding_name(encoding)}, {"textDocumentSync", sync}};
+  json caps = {{"positionEncoding", encoding_name(encoding)},
+               {"textDocumentSync", sync},
+               {"hoverProvider", true},
+               {"completionProvider", json::object()},
+               {"documentSymbolProvider", true}};
   return {{"capabilities", caps}, {"serverInfo", {{"name", "zqs-lsp"}, {"version", ASM_VERSION}}}};
 }
 
