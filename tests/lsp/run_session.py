@@ -2,8 +2,9 @@
 """run_session.py SERVER CASE [--update]: replays CASE/session against the
 language server and compares what it answers with CASE/expected.
 
-The files of CASE/files are copied into a private temporary folder ($DIR in
-the session and the answers); the server runs in another, empty one. Both
+The files of CASE/files are copied into a private temporary folder, which
+the session and the answers name through a symbolic link ($DIR); the server
+runs in another, empty folder. Both
 must hold afterwards exactly what they held before: the server writes no file.
 
 Lines of a session: a JSON message (sent framed), "raw TEXT" (TEXT with
@@ -42,10 +43,12 @@ def main():
             shutil.copytree(os.path.join(case, "files"), src)
         else:
             os.mkdir(src)
+        link = os.path.join(tmp, "link")
+        os.symlink(src, link)
         before = listing(src)
         data = b""
         for line in open(os.path.join(case, "session"), encoding="utf-8"):
-            line = line.rstrip("\n").replace("$DIR", src)
+            line = line.rstrip("\n").replace("$DIR", link)
             if not line or line.startswith("#"):
                 continue
             if line.startswith("raw "):
@@ -53,7 +56,7 @@ def main():
             else:
                 data += frame(json.dumps(json.loads(line)))
         run = subprocess.run([server], input=data, capture_output=True, cwd=cwd, timeout=60)
-        got = [json.dumps(a, sort_keys=True, ensure_ascii=False).replace(src, "$DIR")
+        got = [json.dumps(a, sort_keys=True, ensure_ascii=False).replace(link, "$DIR")
                for a in read_answers(run.stdout)]
         got.append("exit %d" % run.returncode)
         problems = []

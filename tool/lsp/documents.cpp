@@ -52,7 +52,14 @@ void document_store::change(document& d, nlohmann::json const& changes, pos_enco
 
 std::unordered_map<std::string, std::string> document_store::overlay() const {
   std::unordered_map<std::string, std::string> m;
-  for (auto const& d : docs)
-    if (!d.second.path.empty()) m[d.second.path] = d.second.text;
+  for (auto const& d : docs) {
+    if (d.second.path.empty()) continue;
+    m[d.second.path] = d.second.text;
+    // The run searches below the working folder as the system names it,
+    // with its symbolic links resolved.
+    std::error_code ec;
+    std::string real = std::filesystem::weakly_canonical(d.second.path, ec).string();
+    if (!ec && real != d.second.path) m[real] = d.second.text;
+  }
   return m;
 }

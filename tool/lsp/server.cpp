@@ -180,6 +180,7 @@ void lsp_server::did_close(json const& params) {
   for (auto const& r : results)
     if (r.second.read_paths.count(path)) readers.push_back(r.first);
   for (std::string const& r : readers) analyse_root(r);
+  adopt_orphans();
 }
 
 void lsp_server::did_change_configuration(json const& params) {
@@ -219,6 +220,18 @@ void lsp_server::analyse_root(std::string const& uri) {
   results[uri] = std::move(r);
   for (std::string const& i : included) drop_root(i, touched);
   publish(touched);
+}
+
+void lsp_server::adopt_orphans() {
+  for (auto const& d : docs.docs) {
+    if (d.second.path.empty() || results.count(d.first)) continue;
+    bool read = false;
+    for (auto const& r : results) read = read || r.second.read_paths.count(d.second.path);
+    if (!read) {
+      analyse_root(d.first);
+      return adopt_orphans();  // the analysis may have taken in others
+    }
+  }
 }
 
 void lsp_server::drop_root(std::string const& uri, std::set<std::string>& touched) {

@@ -63,6 +63,10 @@ class lsp_server {
   void analyse_for(std::string const& uri);
   void analyse_root(std::string const& uri);
   void drop_root(std::string const& uri, std::set<std::string>& touched);
+  // Analyses on their own the open documents that no main file reads any
+  // more, after a main file was closed. (Not after each change: a syntax
+  // error in a main file hides its includes only for a moment.)
+  void adopt_orphans();
   void publish(std::set<std::string> const& paths);
 
  public:
