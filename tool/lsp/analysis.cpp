@@ -121,8 +121,7 @@ analysis_result analyse(document const& main, document_store const& docs,
     asm_api_lock lock(asm_api_mutex());
     folder_guard in_folder(folder);
     asm_passes p;
-    p.write_image = false;
-    p.write_files = false;
+    p.write_files = false;  // the image too: its name is still checked as the tool does
     p.source_overlay = &overlay;
     std::string report;
     asm_zqs_run(p, (int)argv.size(), argv.data(), report);

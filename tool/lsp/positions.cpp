@@ -39,9 +39,12 @@ std::string_view text_line(std::string_view text, size_t line) {
 }
 
 size_t units_of(std::string_view line, size_t n, pos_encoding e) {
-  if (n > line.size()) n = line.size();
-  if (e == pos_encoding::utf8) return n;
   size_t units = 0;
+  if (n > line.size()) {  // the line end (a syntax error there) and beyond: a unit a byte
+    units = n - line.size();
+    n = line.size();
+  }
+  if (e == pos_encoding::utf8) return units + n;
   for (size_t i = 0; i < n;) {
     size_t len = seq_len(line, i);
     units += utf16_units(len);

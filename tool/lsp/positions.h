@@ -20,7 +20,8 @@ std::string_view text_line(std::string_view text, size_t line);
 size_t line_start(std::string_view text, size_t line);
 
 // Columns of the client from bytes of a line: the units of its first n bytes.
-// A byte that is no part of valid UTF-8 counts as one unit.
+// A byte that is no part of valid UTF-8 counts as one unit, and so does each
+// byte beyond the line's end (the line end that a syntax error points at).
 size_t units_of(std::string_view line, size_t n, pos_encoding e);
 
 // Bytes of a line from columns of the client: the offset of the first
