@@ -155,6 +155,15 @@ analysis_result analyse(document const& main, document_store const& docs,
     if (!w.known() && !m.file.empty()) w.line = m.line;
     json d = to_diagnostic(m.text, m.level, w.line, w.col, w.end_line, w.end_col,
                            text_of(path, docs, texts), e);
+    // The .include lines that lead to the file, outermost first.
+    for (include_site const& site : m.included_from) {
+      std::string const from = absolute_path(site.file, folder);
+      document const* open = docs.find_path(from);
+      json const at = to_diagnostic("", 0, site.line, 0, 0, 0, text_of(from, docs, texts), e);
+      d["relatedInformation"].push_back(
+          {{"location", {{"uri", open ? open->uri : path_to_uri(from)}, {"range", at["range"]}}},
+           {"message", "included from here"}});
+    }
     json& list = r.diagnostics[path];
     if (list.is_null()) list = json::array();
     list.push_back(std::move(d));
