@@ -36,10 +36,10 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
     p.run_frontend();
     // Only now are all sources known: never let an output replace one of them.
     p.check_output_names();
-    p.remove_outputs();
+    if (p.write_files) p.remove_outputs();
     p.run_assemble_pass1();
     p.run_assemble_pass2();
-    if (!p.write_image) {
+    if (!p.write_image || !p.write_files) {
       // The host takes the words itself.
     } else if (p.output_format == "c") {
       p.run_c_backend_pass();
@@ -49,9 +49,11 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
       p.run_mif_backend_pass();
     }
     if (!p.def_file_name.empty()) {
-      if (p.output_format == "c") p.run_c_def_backend_pass();
-      else if (p.output_format == "ifs") p.run_ifs_def_backend_pass();
-      else if (p.output_format == "mif") warn("Command line option '-odef' ignored for output format MIF.");
+      if (p.output_format == "c") {
+        if (p.write_files) p.run_c_def_backend_pass();
+      } else if (p.output_format == "ifs") {
+        if (p.write_files) p.run_ifs_def_backend_pass();
+      } else if (p.output_format == "mif") warn("Command line option '-odef' ignored for output format MIF.");
     }
     bool c_with_def = p.output_format == "c" && !p.def_file_name.empty();
     if (p.c_output_type != "unsigned long" && p.output_format != "c")
@@ -60,11 +62,11 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
       warn("Command line option '-hinc' only applicable for value c of option -ofmt in conjunction with option -odef.");
     if (p.c_extern_stmt && !c_with_def)
       warn("Command line option '-xtern' only applicable for value c of option -ofmt in conjunction with option -odef.");
-    if (!p.log_file_name.empty()) p.run_log_backend_pass();
-    if (!p.md_file_name.empty()) p.run_md_backend_pass();
+    if (!p.log_file_name.empty() && p.write_files) p.run_log_backend_pass();
+    if (!p.md_file_name.empty() && p.write_files) p.run_md_backend_pass();
   }
   if (p.flag_warn && opt.report) print_report(out);
-  if (p.flag_xml_dump) {
+  if (p.flag_xml_dump && p.write_files) {
     in_dump = true;
     p.run_xml_dump_pass();
   }
@@ -72,6 +74,7 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
 
 // The failed run's files go; the dump is still written if asked for.
 static void clean_up(asm_passes& p, bool in_dump) {
+  if (!p.write_files) return;
   p.remove_outputs();
   if (p.flag_xml_dump && !in_dump) {
     try {

@@ -51,6 +51,15 @@ class asm_passes {
   std::string md_file_name;  // --MD: make rule of the run's outputs and the files it read
   // Not an option: false when a host takes the words instead of a memory image.
   bool write_image = true;
+  // Not an option: false for an analysis that must leave the file system
+  // alone (the language server): no output, definitions, log, dependency or
+  // dump file is written or removed, whatever a .cmdline directive asks.
+  bool write_files = true;
+  // Not an option: texts that stand in for source files (an editor's unsaved
+  // buffers), by absolute, lexically normal path. When a path that the
+  // source search tries is a key, the text is read instead of the file,
+  // whether or not the file exists. The map must outlive the run.
+  std::unordered_map<std::string, std::string> const* source_overlay = nullptr;
 
   // --- command line (cmdline.cpp)
   void reset_cmd_line_param();
@@ -63,6 +72,9 @@ class asm_passes {
   // --- front end (frontend.cpp)
   void run_frontend();
   FILE* open_src_file(std::string name);
+  // Opens one path of the source search: its overlay text, else the file
+  // (anything readable that is not a folder).
+  FILE* open_source_path(std::string const& path);
   std::string opened_path;              // path under which open_src_file found its file
   std::vector<std::string> read_paths;  // every source the front end parsed, as opened
   // The same by the name the file goes by in the program and its messages.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -154,7 +155,7 @@ FILE* open_include(asm_passes& p, std::string const& name, std::string const& fo
   if (FILE* f = p.open_src_file(name)) return f;
   if (folder.empty() || is_absolute(name) || name.find('\0') != std::string::npos) return nullptr;
   found = folder + name;
-  return open_readable(found);
+  return p.open_source_path(found);
 }
 
 // Records every file that the .include statements of file name as a source.
@@ -171,13 +172,37 @@ void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
 
 }  // namespace
 
+// The key of a path in a source overlay: absolute and lexically normal.
+static std::string overlay_key(std::string const& path) {
+  std::filesystem::path p(path);
+  if (!p.is_absolute()) p = std::filesystem::path(current_dir()) / p;
+  return p.lexically_normal().string();
+}
+
+FILE* asm_passes::open_source_path(std::string const& path) {
+  if (source_overlay) {
+    auto it = source_overlay->find(overlay_key(path));
+    if (it != source_overlay->end()) {
+#ifdef _WIN32
+      return nullptr;  // no stream over memory here; the overlay is not offered on Windows
+#else
+      // A read-only stream over the text (it outlives the run); an empty
+      // text gives a stream at its end.
+      std::string const& text = it->second;
+      return fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+#endif
+    }
+  }
+  return open_readable(path);
+}
+
 FILE* asm_passes::open_src_file(std::string name) {
   // A name with a NUL byte (a "\x00" escape) names no file: the system would
   // see only the part before it, and two different names reaching one file
   // would slip past the recursion check.
   if (name.find('\0') != std::string::npos) return nullptr;
   auto open_as = [this](std::string path) {
-    FILE* f = open_readable(path);
+    FILE* f = open_source_path(path);
     if (f) opened_path = std::move(path);
     return f;
   };

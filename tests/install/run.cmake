@@ -54,6 +54,15 @@ foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${LIBDIR}/libasm_zqs.a ${INCLUDEDI
   endif()
 endforeach()
 
+# The language server, where the build has it.
+if(EXISTS ${BUILD_DIR}/zqs-lsp)
+  foreach(f ${BINDIR}/zqs-lsp share/man/man1/zqs-lsp.1)
+    if(NOT EXISTS ${prefix}/${f})
+      message(FATAL_ERROR "not installed: ${f}")
+    endif()
+  endforeach()
+endif()
+
 # The editor files and the instruction-set reference, every file as in the sources.
 foreach(pair "editors/vim=vim" "editors/vscode=vscode" "docs/isa=isa")
   string(REPLACE "=" ";" pair ${pair})

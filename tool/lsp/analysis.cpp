@@ -1,0 +1,172 @@
+// Runs the library's own command-line path on the editor's texts and turns
+// its message list into LSP diagnostics.
+#include "analysis.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "asm_codes.h"
+#include "asm_lock.h"
+#include "asm_passes.h"
+#include "asm_run.h"
+#include "uri.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string folder_of(std::string const& path) {
+  return std::filesystem::path(path).parent_path().string();
+}
+
+// The text of a file as the run read it: the open document, else the file.
+std::string const& text_of(std::string const& path, document_store const& docs,
+                           std::map<std::string, std::string>& cache) {
+  auto it = cache.find(path);
+  if (it != cache.end()) return it->second;
+  std::string& text = cache[path];
+  for (auto const& d : docs.docs)
+    if (d.second.path == path) return text = d.second.text;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return text = s.str();
+}
+
+// Changes the working directory for the run and back afterwards: the tool
+// finds relative names (includes among them) against it.
+struct folder_guard {
+  std::filesystem::path old;
+  explicit folder_guard(std::string const& folder) {
+    std::error_code ec;
+    old = std::filesystem::current_path(ec);
+    if (!folder.empty()) std::filesystem::current_path(folder, ec);
+  }
+  ~folder_guard() {
+    std::error_code ec;
+    std::filesystem::current_path(old, ec);
+  }
+};
+
+int severity(int level) {
+  switch (level) {
+    case asm_module::MLV_FATAL:
+    case asm_module::MLV_ERROR: return 1;
+    case asm_module::MLV_WARNING: return 2;
+    default: return 3;
+  }
+}
+
+json position(size_t line, size_t character) { return {{"line", line}, {"character", character}}; }
+
+}  // namespace
+
+void lsp_settings::update(json const& section, std::string const& base) {
+  if (!section.is_object()) return;
+  if (section.contains("arch") && section["arch"].is_string()) arch = section["arch"];
+  if (section.contains("includeDirs") && section["includeDirs"].is_array()) {
+    include_dirs.clear();
+    for (json const& d : section["includeDirs"])
+      if (d.is_string()) include_dirs.push_back(absolute_path(d.get<std::string>(), base));
+  }
+  if (section.contains("maxAddr")) {
+    json const& m = section["maxAddr"];
+    if (m.is_string()) max_addr = m.get<std::string>();
+    else if (m.is_number_unsigned()) max_addr = std::to_string(m.get<unsigned long long>());
+    else if (m.is_null()) max_addr.clear();
+  }
+}
+
+json to_diagnostic(std::string const& text, int level, unsigned int line, unsigned int col,
+                   unsigned int end_line, unsigned int end_col, std::string_view file_text,
+                   pos_encoding e) {
+  json range;
+  if (line == 0) {  // no place in the file
+    range = {{"start", position(0, 0)}, {"end", position(0, 0)}};
+  } else if (col == 0) {  // a line without columns: all of it
+    std::string_view l = text_line(file_text, line - 1);
+    range = {{"start", position(line - 1, 0)}, {"end", position(line - 1, units_of(l, l.size(), e))}};
+  } else {
+    if (end_line == 0) end_line = line;
+    if (end_col < col && end_line == line) end_col = col;
+    std::string_view first = text_line(file_text, line - 1);
+    std::string_view last = text_line(file_text, end_line - 1);
+    // 1-based first and inclusive last byte -> 0-based first and exclusive last.
+    range = {{"start", position(line - 1, units_of(first, col - 1, e))},
+             {"end", position(end_line - 1, units_of(last, end_col, e))}};
+  }
+  json d = {{"range", range}, {"severity", severity(level)}, {"source", "asm-zqs"}, {"message", text}};
+  if (msg_code_type const* c = message_code(text)) d["code"] = c->code;
+  return d;
+}
+
+analysis_result analyse(document const& main, document_store const& docs,
+                        lsp_settings const& settings, pos_encoding e) {
+  analysis_result r;
+  std::string const folder = folder_of(main.path);
+  std::string name = std::filesystem::path(main.path).filename().string();
+  if (!name.empty() && name[0] == '-') name = "./" + name;  // never an option
+  std::vector<std::string> words{"asm-zqs"};
+  if (!settings.arch.empty()) words.insert(words.end(), {"-arch", settings.arch});
+  if (!settings.max_addr.empty()) words.insert(words.end(), {"-adrmax", settings.max_addr});
+  for (std::string const& d : settings.include_dirs) words.insert(words.end(), {"-I", d});
+  words.push_back(name);
+  std::vector<char const*> argv;
+  for (std::string const& w : words) argv.push_back(w.c_str());
+
+  std::unordered_map<std::string, std::string> const overlay = docs.overlay();
+  std::vector<asm_module::msg_element> msgs;
+  {
+    asm_api_lock lock(asm_api_mutex());
+    folder_guard in_folder(folder);
+    asm_passes p;
+    p.write_files = false;  // the image too: its name is still checked as the tool does
+    p.source_overlay = &overlay;
+    std::string report;
+    asm_zqs_run(p, (int)argv.size(), argv.data(), report);
+    msgs = asm_module::msg_lst;
+    for (std::string const& path : p.read_paths) r.read_paths.insert(absolute_path(path, folder));
+    r.arch = p.arch_name;
+    for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type};
+    for (asm_file* f : *p.ir.file_list) {
+      auto found = p.source_path.find(f->name);
+      std::string const path = absolute_path(found == p.source_path.end() ? f->name : found->second, folder);
+      for (asm_stmt* s : *f->stmts) {
+        bool const defines = text_is(s->opcode, ".label") || text_is(s->opcode, ".define") ||
+                             text_is(s->opcode, ".register");
+        if (!defines || s->args->empty()) continue;
+        asm_expr const* name = (*s->args)[0];
+        r.definitions.push_back({name->data, s->opcode, path, s->line, name->col, name->end_col});
+      }
+    }
+  }
+
+  std::map<std::string, std::string> texts;
+  r.diagnostics[main.path] = json::array();
+  for (asm_module::msg_element const& m : msgs) {
+    std::string path = main.path;
+    src_range w = m.where;
+    if (!m.file.empty()) {
+      path = absolute_path(m.path.empty() ? m.file : m.path, folder);
+    } else {
+      w = src_range();
+    }
+    if (!w.known() && !m.file.empty()) w.line = m.line;
+    json d = to_diagnostic(m.text, m.level, w.line, w.col, w.end_line, w.end_col,
+                           text_of(path, docs, texts), e);
+    // The .include lines that lead to the file, outermost first.
+    for (include_site const& site : m.included_from) {
+      std::string const from = absolute_path(site.file, folder);
+      document const* open = docs.find_path(from);
+      json const at = to_diagnostic("", 0, site.line, 0, 0, 0, text_of(from, docs, texts), e);
+      d["relatedInformation"].push_back(
+          {{"location", {{"uri", open ? open->uri : path_to_uri(from)}, {"range", at["range"]}}},
+           {"message", "included from here"}});
+    }
+    json& list = r.diagnostics[path];
+    if (list.is_null()) list = json::array();
+    list.push_back(std::move(d));
+  }
+  return r;
+}
