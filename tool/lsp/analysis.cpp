@@ -2,6 +2,8 @@
 // its message list into LSP diagnostics.
 #include "analysis.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -59,6 +61,105 @@ int severity(int level) {
 }
 
 json position(size_t line, size_t character) { return {{"line", line}, {"character", character}}; }
+
+// The columns of a leaf without the parentheses and the unary plus that the
+// grammar counts to it: "(+x)" -> "x".
+void trim_leaf(lsp_token& t, std::string_view line) {
+  auto wrapper = [&](unsigned int c) { return c >= 1 && c <= line.size() && std::strchr("(+) \t", line[c - 1]); };
+  while (t.col < t.end_col && wrapper(t.col)) ++t.col;
+  while (t.end_col > t.col && wrapper(t.end_col)) --t.end_col;
+}
+
+// The leaves of an argument tree (without recursion: trees may be deep).
+void add_leaves(asm_expr const* root, unsigned int line, std::string_view text, std::vector<lsp_token>& out) {
+  std::vector<asm_expr const*> todo{root};
+  while (!todo.empty()) {
+    asm_expr const* e = todo.back();
+    todo.pop_back();
+    if (!e) continue;
+    if (e->left || e->right) {
+      todo.push_back(e->right);
+      todo.push_back(e->left);
+      continue;
+    }
+    token_kind const kind = text_is(e->opcode, "ident")    ? token_kind::name
+                            : text_is(e->opcode, "string") ? token_kind::string
+                                                           : token_kind::number;
+    lsp_token t{kind, line, e->col, e->end_col, kind == token_kind::name ? e->data : "", false, -1};
+    if (e->col == 0) continue;
+    if (kind != token_kind::string) trim_leaf(t, text_line(text, line - 1));
+    out.push_back(t);
+  }
+}
+
+// The tokens of a statement: its keyword, mnemonic or label and its
+// argument leaves, the .include file name with the path the run opened.
+void add_statement(asm_stmt const* s, std::string_view text, std::string const& folder,
+                   asm_passes const& p, std::vector<lsp_token>& out) {
+  std::string const& op = s->opcode;
+  if (op == ".label") {
+    add_leaves((*s->args)[0], s->line, text, out);
+    out.back().defines = true;
+    return;
+  }
+  bool const directive = !op.empty() && op[0] == '.';
+  unsigned int const end = op == ".cmdline" ? s->col + 7 : s->end_col;  // the keyword of its words
+  out.push_back({directive ? token_kind::directive : token_kind::mnemonic, s->line, s->col, end, op, false, -1});
+  size_t const first = out.size();
+  for (asm_expr const* a : *s->args) add_leaves(a, s->line, text, out);
+  if ((op == ".define" || op == ".register") && out.size() > first) out[first].defines = true;
+  if (op == ".include" && out.size() > first) {
+    auto found = p.source_path.find((*s->args)[0]->data);
+    if (found != p.source_path.end()) out[first].text = absolute_path(found->second, folder);
+  }
+}
+
+// Collects the tokens, definitions and placed words of the parsed files.
+void collect(asm_passes const& p, std::string const& folder, document_store const& docs, analysis_result& r) {
+  std::unordered_map<std::string, std::string> paths;  // file name -> absolute path
+  for (asm_file* f : *p.ir.file_list) {
+    auto found = p.source_path.find(f->name);
+    std::string const path = absolute_path(found == p.source_path.end() ? f->name : found->second, folder);
+    paths[f->name] = path;
+    std::string const& text = text_of(path, docs, r.texts);
+    std::vector<lsp_token>& tokens = r.tokens[path];
+    for (asm_stmt* s : *f->stmts) {
+      add_statement(s, text, folder, p, tokens);
+      bool const defines = text_is(s->opcode, ".label") || text_is(s->opcode, ".define") ||
+                           text_is(s->opcode, ".register");
+      if (!defines || s->args->empty()) continue;
+      asm_expr const* name = (*s->args)[0];
+      r.definitions.push_back({name->data, s->opcode, path, s->line, name->col, name->end_col});
+    }
+  }
+  for (asm_record const& w : p.ir.asm_list) {
+    auto path = paths.find(std::string(w.file));
+    if (path != paths.end()) r.words[path->second][w.line].push_back({w.address, w.code});
+  }
+}
+
+// What each name token names: the symbol table's kind, else that of its
+// definition (the run may have ended before), else a register of the architecture.
+void classify(asm_passes const& p, analysis_result& r) {
+  std::map<std::string, int> defined;
+  for (lsp_definition const& d : r.definitions)
+    defined[tolower(d.name)] = d.opcode == ".label" ? STO_LABEL : d.opcode == ".define" ? STO_VAR : STO_USER_REG;
+  auto arch = asm_arch::arch_map.find(p.arch_name);
+  for (auto& file : r.tokens) {
+    for (lsp_token& t : file.second) {
+      if (t.kind != token_kind::name) continue;
+      std::string const key = tolower(t.text);
+      auto s = p.ir.sym_tab.find(key);
+      auto d = defined.find(key);
+      if (s != p.ir.sym_tab.end()) t.sym = s->second.type;
+      else if (d != defined.end()) t.sym = d->second;
+      else if (arch != asm_arch::arch_map.end() && arch->second.sym_map.count(key)) t.sym = STO_REG;
+    }
+    std::sort(file.second.begin(), file.second.end(), [](lsp_token const& a, lsp_token const& b) {
+      return a.line != b.line ? a.line < b.line : a.col < b.col;
+    });
+  }
+}
 
 }  // namespace
 
@@ -129,20 +230,11 @@ analysis_result analyse(document const& main, document_store const& docs,
     for (std::string const& path : p.read_paths) r.read_paths.insert(absolute_path(path, folder));
     r.arch = p.arch_name;
     for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type};
-    for (asm_file* f : *p.ir.file_list) {
-      auto found = p.source_path.find(f->name);
-      std::string const path = absolute_path(found == p.source_path.end() ? f->name : found->second, folder);
-      for (asm_stmt* s : *f->stmts) {
-        bool const defines = text_is(s->opcode, ".label") || text_is(s->opcode, ".define") ||
-                             text_is(s->opcode, ".register");
-        if (!defines || s->args->empty()) continue;
-        asm_expr const* name = (*s->args)[0];
-        r.definitions.push_back({name->data, s->opcode, path, s->line, name->col, name->end_col});
-      }
-    }
+    collect(p, folder, docs, r);
+    classify(p, r);
   }
 
-  std::map<std::string, std::string> texts;
+  std::map<std::string, std::string>& texts = r.texts;
   r.diagnostics[main.path] = json::array();
   for (asm_module::msg_element const& m : msgs) {
     std::string path = main.path;

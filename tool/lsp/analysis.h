@@ -38,6 +38,24 @@ struct lsp_definition {
   unsigned int line, col, end_col;  // 1-based bytes, end inclusive
 };
 
+// A token of a parsed file that the language features point at.
+enum class token_kind { mnemonic, directive, name, number, string };
+
+struct lsp_token {
+  token_kind kind;
+  unsigned int line, col, end_col;  // 1-based bytes, end inclusive
+  // name: as written; mnemonic: as written; the string of an .include: the
+  // absolute path the run opened the file by (empty when it opened none).
+  std::string text;
+  bool defines = false;  // the name of a label, .define or .register
+  int sym = -1;          // name: its sym_type kind (STO_VAR ...), -1 when undefined
+};
+
+// A word the run placed: its byte address and code.
+struct lsp_word {
+  unsigned int address, code;
+};
+
 struct analysis_result {
   // LSP Diagnostic arrays by absolute path; the main document always has one.
   std::map<std::string, nlohmann::json> diagnostics;
@@ -45,6 +63,12 @@ struct analysis_result {
   std::string arch;                  // the architecture the run used
   std::map<std::string, lsp_symbol> symbols;  // lower-case name -> symbol
   std::vector<lsp_definition> definitions;    // in the order of the parsed files
+  // The tokens of each parsed file by absolute path, by line and column.
+  std::map<std::string, std::vector<lsp_token>> tokens;
+  // The words placed by each line (1-based) of each file, by absolute path.
+  std::map<std::string, std::map<unsigned int, std::vector<lsp_word>>> words;
+  // The text of every file the run read, as it read it, by absolute path.
+  std::map<std::string, std::string> texts;
 };
 
 analysis_result analyse(document const& main, document_store const& docs,

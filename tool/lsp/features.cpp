@@ -5,13 +5,13 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <set>
 
 #include "asm_arch.h"
 #include "asm_sym.h"
 #include "asm_utils.h"
+#include "comments.h"
 #include "server.h"
 
 using nlohmann::json;
@@ -85,29 +85,6 @@ char const* kind_name(int type) {
 
 bool word_char(char c) {
   return std::isalnum((unsigned char)c) || c == '_' || c == '#' || c == '$' || c == '.';
-}
-
-// Where the comment of a line starts (its size when it has none): at a ';'
-// or '#' outside strings and character literals that is no number prefix
-// such as h#1F.
-size_t comment_start(std::string_view line) {
-  for (size_t i = 0; i < line.size(); ++i) {
-    char const c = line[i];
-    if (c == '"') {
-      for (++i; i < line.size() && line[i] != '"'; ++i)
-        if (line[i] == '\\') ++i;
-    } else if (c == '\'') {
-      i += i + 1 < line.size() && line[i + 1] == '\\' ? 3 : 2;
-    } else if (c == ';') {
-      return i;
-    } else if (c == '#') {
-      bool const prefix = i > 0 && std::strchr("hdbHDB", line[i - 1]) &&
-                          (i == 1 || !word_char(line[i - 2])) && i + 1 < line.size() &&
-                          std::isxdigit((unsigned char)line[i + 1]);
-      if (!prefix) return i;
-    }
-  }
-  return line.size();
 }
 
 struct word_at {

@@ -7,6 +7,7 @@
 #include "asm_utils.h"
 #include "features.h"
 #include "framing.h"
+#include "navigation.h"
 #include "uri.h"
 
 using nlohmann::json;
@@ -42,6 +43,7 @@ lsp_server::lsp_server(FILE* out, bool log) : out(out), log(log) {
   notifications["textDocument/didSave"] = [this](json const& p) { did_save(p); };
   notifications["workspace/didChangeConfiguration"] = [this](json const& p) { did_change_configuration(p); };
   add_features(*this, settings);
+  add_navigation(*this);
 }
 
 void lsp_server::say(std::string const& text) {
@@ -141,7 +143,12 @@ json lsp_server::initialize(json const& params) {
                {"textDocumentSync", sync},
                {"hoverProvider", true},
                {"completionProvider", json::object()},
-               {"documentSymbolProvider", true}};
+               {"documentSymbolProvider", true},
+               {"definitionProvider", true},
+               {"referencesProvider", true},
+               {"documentHighlightProvider", true},
+               {"renameProvider", {{"prepareProvider", true}}},
+               {"documentLinkProvider", json::object()}};
   return {{"capabilities", caps}, {"serverInfo", {{"name", "zqs-lsp"}, {"version", ASM_VERSION}}}};
 }
 
