@@ -97,6 +97,23 @@ class navigation {
     return list;
   }
 
+  // The labels, variables and register names defined in the open documents
+  // whose names hold the query, case aside.
+  json workspace_symbols(json const& params) {
+    std::string const query = tolower(params.value("query", ""));
+    json list = json::array();
+    for (auto const& d : server.documents().docs) {
+      current = server.result_for(d.first);
+      if (!current || !current->tokens.count(d.second.path)) continue;
+      for (lsp_token const& t : current->tokens.at(d.second.path)) {
+        if (!t.defines || tolower(t.text).find(query) == std::string::npos) continue;
+        int const kind = t.sym == STO_LABEL ? 12 : t.sym == STO_VAR ? 13 : 14;  // function, variable, constant
+        list.push_back({{"name", t.text}, {"kind", kind}, {"location", location({d.second.path, &t})}});
+      }
+    }
+    return list;
+  }
+
  private:
   lsp_server& server;
   analysis_result const* current = nullptr;  // the analysis of the request being answered
@@ -181,4 +198,5 @@ void add_navigation(lsp_server& server) {
   server.add_request("textDocument/prepareRename", [n](json const& p) { return n->prepare_rename(p); });
   server.add_request("textDocument/rename", [n](json const& p) { return n->rename(p); });
   server.add_request("textDocument/documentLink", [n](json const& p) { return n->document_links(p); });
+  server.add_request("workspace/symbol", [n](json const& p) { return n->workspace_symbols(p); });
 }

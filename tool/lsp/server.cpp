@@ -148,7 +148,8 @@ json lsp_server::initialize(json const& params) {
                {"referencesProvider", true},
                {"documentHighlightProvider", true},
                {"renameProvider", {{"prepareProvider", true}}},
-               {"documentLinkProvider", json::object()}};
+               {"documentLinkProvider", json::object()},
+               {"workspaceSymbolProvider", true}};
   return {{"capabilities", caps}, {"serverInfo", {{"name", "zqs-lsp"}, {"version", ASM_VERSION}}}};
 }
 
