@@ -8,6 +8,7 @@
 #include "features.h"
 #include "framing.h"
 #include "navigation.h"
+#include "semantic_tokens.h"
 #include "uri.h"
 
 using nlohmann::json;
@@ -44,6 +45,7 @@ lsp_server::lsp_server(FILE* out, bool log) : out(out), log(log) {
   notifications["workspace/didChangeConfiguration"] = [this](json const& p) { did_change_configuration(p); };
   add_features(*this, settings);
   add_navigation(*this);
+  add_semantic_tokens(*this);
 }
 
 void lsp_server::say(std::string const& text) {
@@ -149,7 +151,8 @@ json lsp_server::initialize(json const& params) {
                {"documentHighlightProvider", true},
                {"renameProvider", {{"prepareProvider", true}}},
                {"documentLinkProvider", json::object()},
-               {"workspaceSymbolProvider", true}};
+               {"workspaceSymbolProvider", true},
+               {"semanticTokensProvider", {{"legend", semantic_tokens_legend()}, {"full", true}, {"range", true}}}};
   return {{"capabilities", caps}, {"serverInfo", {{"name", "zqs-lsp"}, {"version", ASM_VERSION}}}};
 }
 
