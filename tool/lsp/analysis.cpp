@@ -171,6 +171,7 @@ void lsp_settings::update(json const& section, std::string const& base) {
     for (json const& d : section["includeDirs"])
       if (d.is_string()) include_dirs.push_back(absolute_path(d.get<std::string>(), base));
   }
+  if (section.contains("inlayHints") && section["inlayHints"].is_boolean()) inlay_hints = section["inlayHints"];
   if (section.contains("maxAddr")) {
     json const& m = section["maxAddr"];
     if (m.is_string()) max_addr = m.get<std::string>();

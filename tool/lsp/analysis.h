@@ -20,6 +20,7 @@ struct lsp_settings {
   std::string arch;                       // -arch
   std::vector<std::string> include_dirs;  // -I, absolute
   std::string max_addr;                   // -adrmax
+  bool inlay_hints = false;               // not for the run: the hints of inlay_hints.h
   // Reads the fields that are present; relative folders against base.
   void update(nlohmann::json const& section, std::string const& base);
 };

@@ -7,6 +7,7 @@
 #include "asm_utils.h"
 #include "features.h"
 #include "framing.h"
+#include "inlay_hints.h"
 #include "navigation.h"
 #include "semantic_tokens.h"
 #include "uri.h"
@@ -46,6 +47,7 @@ lsp_server::lsp_server(FILE* out, bool log) : out(out), log(log) {
   add_features(*this, settings);
   add_navigation(*this);
   add_semantic_tokens(*this);
+  add_inlay_hints(*this, settings);
 }
 
 void lsp_server::say(std::string const& text) {
@@ -139,6 +141,8 @@ json lsp_server::initialize(json const& params) {
   }
   json const options = params.value("initializationOptions", json::object());
   settings.update(options.contains("asmZqs") ? options["asmZqs"] : options, root);
+  json const refresh = params.value("/capabilities/workspace/inlayHint/refreshSupport"_json_pointer, json());
+  inlay_refresh = refresh.is_boolean() && refresh.get<bool>();
   initialized = true;
   json sync = {{"openClose", true}, {"change", 2}, {"save", {{"includeText", true}}}};
   json caps = {{"positionEncoding", encoding_name(encoding)},
@@ -152,7 +156,8 @@ json lsp_server::initialize(json const& params) {
                {"renameProvider", {{"prepareProvider", true}}},
                {"documentLinkProvider", json::object()},
                {"workspaceSymbolProvider", true},
-               {"semanticTokensProvider", {{"legend", semantic_tokens_legend()}, {"full", true}, {"range", true}}}};
+               {"semanticTokensProvider", {{"legend", semantic_tokens_legend()}, {"full", true}, {"range", true}}},
+               {"inlayHintProvider", true}};
   return {{"capabilities", caps}, {"serverInfo", {{"name", "zqs-lsp"}, {"version", ASM_VERSION}}}};
 }
 
@@ -200,6 +205,9 @@ void lsp_server::did_change_configuration(json const& params) {
   std::vector<std::string> roots;
   for (auto const& r : results) roots.push_back(r.first);
   for (std::string const& r : roots) analyse_root(r);
+  // The hints may have been switched on or off: the client asks for them again.
+  if (inlay_refresh)
+    send({{"jsonrpc", "2.0"}, {"id", "refresh-" + std::to_string(++requests_sent)}, {"method", "workspace/inlayHint/refresh"}});
 }
 
 void lsp_server::analyse_for(std::string const& uri) {

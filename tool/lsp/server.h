@@ -40,6 +40,8 @@ class lsp_server {
   pos_encoding encoding = pos_encoding::utf16;
   std::string root;  // the workspace folder: relative include folders start there
   lsp_settings settings;
+  bool inlay_refresh = false;  // the client takes workspace/inlayHint/refresh
+  unsigned int requests_sent = 0;
   document_store docs;
   // The last analysis of each document analysed as a main file, by its URI,
   // and the diagnostics it gave each file.
