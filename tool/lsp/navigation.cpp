@@ -79,6 +79,10 @@ class navigation {
     std::string const key = tolower(name);
     if (key != tolower(at.token->text) && (current->symbols.count(key) || defined(*current, key)))
       throw rpc_error{REQUEST_FAILED, "'" + name + "' is a symbol of the program already."};
+    // A file that did not parse hides its occurrences: a rename would miss them.
+    for (std::string const& path : current->read_paths)
+      if (!current->tokens.count(path))
+        throw rpc_error{REQUEST_FAILED, "Cannot rename while " + path + " does not parse."};
     json changes = json::object();
     for (located const& o : occurrences(*at.token))
       changes[uri_of(o.path)].push_back({{"range", range(o)}, {"newText", name}});
