@@ -98,8 +98,9 @@ void add_statement(asm_stmt const* s, std::string_view text, std::string const& 
                    asm_passes const& p, std::vector<lsp_token>& out) {
   std::string const& op = s->opcode;
   if (op == ".label") {
+    size_t const before = out.size();
     add_leaves((*s->args)[0], s->line, text, out);
-    out.back().defines = true;
+    if (out.size() > before) out.back().defines = true;
     return;
   }
   bool const directive = !op.empty() && op[0] == '.';
