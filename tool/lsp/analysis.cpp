@@ -82,11 +82,11 @@ void add_leaves(asm_expr const* root, unsigned int line, std::string_view text, 
       todo.push_back(e->left);
       continue;
     }
+    if (e->col == 0) continue;  // made outside a parse: no place
     token_kind const kind = text_is(e->opcode, "ident")    ? token_kind::name
                             : text_is(e->opcode, "string") ? token_kind::string
                                                            : token_kind::number;
     lsp_token t{kind, line, e->col, e->end_col, kind == token_kind::name ? e->data : "", false, -1};
-    if (e->col == 0) continue;
     if (kind != token_kind::string) trim_leaf(t, text_line(text, line - 1));
     out.push_back(t);
   }
