@@ -35,6 +35,13 @@ node* at(node* n, YYLTYPE const& where) {
   return n;
 }
 
+/* Parentheses and a unary plus make no node: they widen the operator node
+ * inside them to the whole argument, while a leaf keeps its token's columns
+ * (a message about a symbol points at the symbol). */
+asm_expr* wrap(asm_expr* e, YYLTYPE const& where) {
+  return e->left || e->right ? at(e, where) : e;
+}
+
 /* Gives a statement the current line and appends it. */
 void append(std::vector<asm_stmt*>* list, asm_stmt* stmt, unsigned int line) {
   stmt->line = line;
@@ -245,7 +252,7 @@ expression
   | expression '/' expression                     { $$ = op("div", $1, $3, @$); }
   | expression '%' expression                     { $$ = op("mod", $1, $3, @$); }
   | '-' expression %prec UMINUS                   { $$ = op("neg", $2, nullptr, @$); }
-  | '+' expression %prec UPLUS                    { $$ = at($2, @$); }
+  | '+' expression %prec UPLUS                    { $$ = wrap($2, @$); }
   | expression TK_POW expression                  { $$ = op("pow", $1, $3, @$); }
   | '~' expression                                { $$ = op("not", $2, nullptr, @$); }
   | primary_expression                            { $$ = $1; }
@@ -254,7 +261,7 @@ expression
 primary_expression
   : TK_IDENT                                      { $$ = ident($1, @1); }
   | TK_NUM                                        { $$ = $1; }
-  | '(' expression ')'                            { $$ = at($2, @$); }
+  | '(' expression ')'                            { $$ = wrap($2, @$); }
   ;
 
 %%

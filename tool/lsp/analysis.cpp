@@ -62,16 +62,8 @@ int severity(int level) {
 
 json position(size_t line, size_t character) { return {{"line", line}, {"character", character}}; }
 
-// The columns of a leaf without the parentheses and the unary plus that the
-// grammar counts to it: "(+x)" -> "x".
-void trim_leaf(lsp_token& t, std::string_view line) {
-  auto wrapper = [&](unsigned int c) { return c >= 1 && c <= line.size() && std::strchr("(+) \t", line[c - 1]); };
-  while (t.col < t.end_col && wrapper(t.col)) ++t.col;
-  while (t.end_col > t.col && wrapper(t.end_col)) --t.end_col;
-}
-
 // The leaves of an argument tree (without recursion: trees may be deep).
-void add_leaves(asm_expr const* root, unsigned int line, std::string_view text, std::vector<lsp_token>& out) {
+void add_leaves(asm_expr const* root, unsigned int line, std::vector<lsp_token>& out) {
   std::vector<asm_expr const*> todo{root};
   while (!todo.empty()) {
     asm_expr const* e = todo.back();
@@ -87,19 +79,18 @@ void add_leaves(asm_expr const* root, unsigned int line, std::string_view text, 
                             : text_is(e->opcode, "string") ? token_kind::string
                                                            : token_kind::number;
     lsp_token t{kind, line, e->col, e->end_col, kind == token_kind::name ? e->data : "", false, -1};
-    if (kind != token_kind::string) trim_leaf(t, text_line(text, line - 1));
     out.push_back(t);
   }
 }
 
 // The tokens of a statement: its keyword, mnemonic or label and its
 // argument leaves, the .include file name with the path the run opened.
-void add_statement(asm_stmt const* s, std::string_view text, std::string const& folder,
+void add_statement(asm_stmt const* s, std::string const& folder,
                    asm_passes const& p, std::vector<lsp_token>& out) {
   std::string const& op = s->opcode;
   if (op == ".label") {
     size_t const before = out.size();
-    add_leaves((*s->args)[0], s->line, text, out);
+    add_leaves((*s->args)[0], s->line, out);
     if (out.size() > before) out.back().defines = true;
     return;
   }
@@ -107,7 +98,7 @@ void add_statement(asm_stmt const* s, std::string_view text, std::string const& 
   unsigned int const end = op == ".cmdline" ? s->col + 7 : s->end_col;  // the keyword of its words
   out.push_back({directive ? token_kind::directive : token_kind::mnemonic, s->line, s->col, end, op, false, -1});
   size_t const first = out.size();
-  for (asm_expr const* a : *s->args) add_leaves(a, s->line, text, out);
+  for (asm_expr const* a : *s->args) add_leaves(a, s->line, out);
   if ((op == ".define" || op == ".register") && out.size() > first) out[first].defines = true;
   if (op == ".include" && out.size() > first) {
     auto found = p.source_path.find((*s->args)[0]->data);
@@ -122,10 +113,10 @@ void collect(asm_passes const& p, std::string const& folder, document_store cons
     auto found = p.source_path.find(f->name);
     std::string const path = absolute_path(found == p.source_path.end() ? f->name : found->second, folder);
     paths[f->name] = path;
-    std::string const& text = text_of(path, docs, r.texts);
+    text_of(path, docs, r.texts);  // the text, kept for the features that read it
     std::vector<lsp_token>& tokens = r.tokens[path];
     for (asm_stmt* s : *f->stmts) {
-      add_statement(s, text, folder, p, tokens);
+      add_statement(s, folder, p, tokens);
       bool const defines = text_is(s->opcode, ".label") || text_is(s->opcode, ".define") ||
                            text_is(s->opcode, ".register");
       if (!defines || s->args->empty()) continue;
