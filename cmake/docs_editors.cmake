@@ -10,9 +10,10 @@ endif()
 if(TARGET zqs_lsp)
   install(FILES docs/man/zqs-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-# The editor files (a Vim runtime folder, a VS Code extension folder) and the
-# instruction-set reference, as committed.
+# The editor files (a Vim runtime folder, a Neovim one with the language client, a VS Code
+# extension folder) and the instruction-set reference, as committed.
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vim)
+install(DIRECTORY editors/nvim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/nvim)
 install(DIRECTORY editors/vscode/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vscode)
 install(DIRECTORY docs/isa/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/isa)
 
@@ -75,6 +76,13 @@ if(NOT ASM_ZQS_SANITIZE)
                    $<TARGET_FILE:asm_zqs> ${t}/faulty ${CMAKE_CURRENT_BINARY_DIR}/problem-matcher
                    ${t}/diagnostics/gnu.txt ${t}/diagnostics/expected_qf.txt)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
+  # The clients of the language server, each with the server built here: Neovim's Lua
+  # client.
+  if(TARGET zqs_lsp)
+    add_test(NAME editors/nvim_client COMMAND nvim --headless --clean -u ${t}/nvim_client.lua)
+    set_tests_properties(editors/nvim_client PROPERTIES TIMEOUT 60 ENVIRONMENT
+      "ZQS_LSP=$<TARGET_FILE:zqs_lsp>;ZQS_EDITORS=${CMAKE_CURRENT_SOURCE_DIR}/editors")
+  endif()
 endif()
 
 # The command blocks of the README, the user guide and the manual pages' EXAMPLES,

@@ -21,11 +21,12 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   # Libraries of the unit tests and of the benchmarks (built by default).
   [ -f /usr/include/gtest/gtest.h ] || need_pkgs+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || need_pkgs+=(libbenchmark-dev)
-  # Engines of the manual-page and editor tests.
+  # Engines of the manual-page and editor tests (the editors' clients of zqs-lsp too).
   command -v groff >/dev/null 2>&1 || need_pkgs+=(groff-base)
   command -v mandoc >/dev/null 2>&1 || need_pkgs+=(mandoc)
   command -v man >/dev/null 2>&1 || need_pkgs+=(man-db)
   command -v vim >/dev/null 2>&1 || need_pkgs+=(vim)
+  command -v nvim >/dev/null 2>&1 || need_pkgs+=(neovim)
   command -v node >/dev/null 2>&1 || need_pkgs+=(nodejs)
   command -v npm >/dev/null 2>&1 || need_pkgs+=(npm)
   # make and pkg-config: tests of --MD and of the installed package.

@@ -64,7 +64,7 @@ if(EXISTS ${BUILD_DIR}/zqs-lsp)
 endif()
 
 # The editor files and the instruction-set reference, every file as in the sources.
-foreach(pair "editors/vim=vim" "editors/vscode=vscode" "docs/isa=isa")
+foreach(pair "editors/vim=vim" "editors/nvim=nvim" "editors/vscode=vscode" "docs/isa=isa")
   string(REPLACE "=" ";" pair ${pair})
   list(GET pair 0 from)
   list(GET pair 1 to)
