@@ -77,11 +77,18 @@ if(NOT ASM_ZQS_SANITIZE)
                    ${t}/diagnostics/gnu.txt ${t}/diagnostics/expected_qf.txt)
   set_tests_properties(editors/textmate editors/problem_matcher PROPERTIES FIXTURES_REQUIRED editors_node)
   # The clients of the language server, each with the server built here: Neovim's Lua
-  # client.
+  # client, and the VS Code extension with the packages of its lock.
   if(TARGET zqs_lsp)
     add_test(NAME editors/nvim_client COMMAND nvim --headless --clean -u ${t}/nvim_client.lua)
     set_tests_properties(editors/nvim_client PROPERTIES TIMEOUT 60 ENVIRONMENT
       "ZQS_LSP=$<TARGET_FILE:zqs_lsp>;ZQS_EDITORS=${CMAKE_CURRENT_SOURCE_DIR}/editors")
+    add_test(NAME editors/npm_setup_vscode
+             COMMAND ${t}/npm_setup ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode ${CMAKE_CURRENT_BINARY_DIR}/editors-vscode)
+    set_tests_properties(editors/npm_setup_vscode PROPERTIES FIXTURES_SETUP editors_vscode TIMEOUT 300)
+    add_test(NAME editors/vscode_client
+             COMMAND node ${t}/node/language_client.js ${CMAKE_CURRENT_BINARY_DIR}/editors-vscode/node_modules
+                     ${CMAKE_CURRENT_SOURCE_DIR}/editors/vscode $<TARGET_FILE:zqs_lsp>)
+    set_tests_properties(editors/vscode_client PROPERTIES FIXTURES_REQUIRED editors_vscode TIMEOUT 60)
   endif()
 endif()
 

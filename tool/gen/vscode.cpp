@@ -1,5 +1,6 @@
-// VS Code extension folder: manifest with the problem matcher, language configuration and
-// the TextMate grammar (the same classes as the Vim syntax).
+// VS Code extension folder: manifest with the language client's entry and settings and the
+// problem matcher, language configuration and the TextMate grammar (the same classes as the
+// Vim syntax). The client itself, extension.js, and its package lock are written by hand.
 #include "gen.h"
 
 namespace zqs_gen {
@@ -27,6 +28,45 @@ std::string words_regexp(std::vector<std::string> const& words) {
   return "(?i)\\b(?:" + join(words, "|") + ")\\b";
 }
 
+// The client library of editors/vscode/extension.js, pinned (its lock is committed beside).
+char const* const language_client_version = "9.0.1";
+
+// The settings of the extension: where the server is, and the section asmZqs that
+// extension.js hands to zqs-lsp (initializationOptions, workspace/didChangeConfiguration).
+std::string configuration() {
+  return "    \"configuration\": {\n"
+         "      \"title\": \"ZQS assembler\",\n"
+         "      \"properties\": {\n"
+         "        \"asmZqs.serverPath\": {\n"
+         "          \"type\": \"string\",\n"
+         "          \"default\": \"zqs-lsp\",\n"
+         "          \"description\": \"The language server: a program name looked up in PATH or a path. Takes effect when the window is reloaded.\"\n"
+         "        },\n"
+         "        \"asmZqs.arch\": {\n"
+         "          \"type\": \"string\",\n"
+         "          \"default\": \"\",\n"
+         "          \"description\": \"The architecture, as asm-zqs -arch (empty: the default). A .cmdline directive in the main file takes precedence.\"\n"
+         "        },\n"
+         "        \"asmZqs.includeDirs\": {\n"
+         "          \"type\": \"array\",\n"
+         "          \"items\": { \"type\": \"string\" },\n"
+         "          \"default\": [],\n"
+         "          \"description\": \"Folders searched for included files, as asm-zqs -I; relative ones start at the workspace folder.\"\n"
+         "        },\n"
+         "        \"asmZqs.maxAddr\": {\n"
+         "          \"type\": [\"string\", \"integer\", \"null\"],\n"
+         "          \"default\": null,\n"
+         "          \"description\": \"The highest word address, as asm-zqs -adrmax, such as \\\"0x17FC\\\" (null: the architecture's).\"\n"
+         "        },\n"
+         "        \"asmZqs.inlayHints\": {\n"
+         "          \"type\": \"boolean\",\n"
+         "          \"default\": false,\n"
+         "          \"description\": \"Show the byte address and the code words at the end of each line that places words.\"\n"
+         "        }\n"
+         "      }\n"
+         "    },\n";
+}
+
 }  // namespace
 
 std::string vscode_package() {
@@ -34,31 +74,37 @@ std::string vscode_package() {
              "{\n"
              "  \"name\": \"asm-zqs\",\n"
              "  \"displayName\": \"ZQS assembler\",\n"
-             "  \"description\": \"Colours ZQS assembler sources and underlines the lines asm-zqs reports (written by zqs-gen: do not edit)\",\n"
+             "  \"description\": \"Colours ZQS assembler sources, runs the language server zqs-lsp on them and underlines the lines asm-zqs reports (written by zqs-gen: do not edit)\",\n"
              "  \"version\": \"0.9.5\",\n"
              "  \"publisher\": \"asm-zqs\",\n"
-             "  \"engines\": { \"vscode\": \"^1.60.0\" },\n"
+             "  \"engines\": { \"vscode\": \"^1.82.0\" },\n"
              "  \"categories\": [\"Programming Languages\"],\n"
-             "  \"contributes\": {\n"
-             "    \"languages\": [{\n"
-             "      \"id\": \"zqs\",\n"
-             "      \"aliases\": [\"ZQS assembler\", \"zqs\"],\n"
-             "      \"extensions\": [\".zqs\"],\n"
-             "      \"configuration\": \"./language-configuration.json\"\n"
-             "    }],\n"
-             "    \"grammars\": [{\n"
-             "      \"language\": \"zqs\",\n"
-             "      \"scopeName\": \"source.zqs\",\n"
-             "      \"path\": \"./syntaxes/zqs.tmLanguage.json\"\n"
-             "    }],\n"
-             "    \"problemMatchers\": [{\n"
-             "      \"name\": \"asm-zqs\",\n"
-             "      \"owner\": \"asm-zqs\",\n"
-             "      \"source\": \"asm-zqs\",\n"
-             "      \"severity\": \"error\",\n"
-             "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
-             "      \"pattern\": {\n"
-             "        \"regexp\": ") +
+             "  \"main\": \"./extension.js\",\n"
+             "  \"activationEvents\": [\"onLanguage:zqs\"],\n"
+             "  \"dependencies\": { \"vscode-languageclient\": \"") +
+         language_client_version +
+         "\" },\n"
+         "  \"contributes\": {\n" +
+         configuration() +
+         "    \"languages\": [{\n"
+         "      \"id\": \"zqs\",\n"
+         "      \"aliases\": [\"ZQS assembler\", \"zqs\"],\n"
+         "      \"extensions\": [\".zqs\"],\n"
+         "      \"configuration\": \"./language-configuration.json\"\n"
+         "    }],\n"
+         "    \"grammars\": [{\n"
+         "      \"language\": \"zqs\",\n"
+         "      \"scopeName\": \"source.zqs\",\n"
+         "      \"path\": \"./syntaxes/zqs.tmLanguage.json\"\n"
+         "    }],\n"
+         "    \"problemMatchers\": [{\n"
+         "      \"name\": \"asm-zqs\",\n"
+         "      \"owner\": \"asm-zqs\",\n"
+         "      \"source\": \"asm-zqs\",\n"
+         "      \"severity\": \"error\",\n"
+         "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
+         "      \"pattern\": {\n"
+         "        \"regexp\": " +
          json_string(report_regexp) +
          ",\n"
          "        \"severity\": 1,\n"
