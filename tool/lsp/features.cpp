@@ -9,6 +9,7 @@
 #include <set>
 
 #include "asm_arch.h"
+#include "asm_passes.h"
 #include "asm_isa_text.h"
 #include "asm_sym.h"
 #include "asm_utils.h"
@@ -104,6 +105,16 @@ word_at find_word(std::string const& text, json const& pos, pos_encoding e) {
   return w;
 }
 
+// Whether the position is in the words of a .cmdline directive: after its
+// keyword (the scanner takes the words from there), before a comment.
+bool in_cmdline(document const& doc, json const& pos, pos_encoding e) {
+  std::string_view const line = text_line(doc.text, pos.at("line").get<size_t>());
+  size_t const at = bytes_of(line, pos.at("character").get<size_t>(), e);
+  size_t const k = line.find_first_not_of(" \t");
+  if (k == std::string_view::npos || line.compare(k, 8, ".cmdline") != 0) return false;
+  return at > k + 8 && at <= comment_start(line);
+}
+
 class features {
  public:
   features(lsp_server& s, lsp_settings const& settings) : server(s), settings(settings) {}
@@ -131,6 +142,15 @@ class features {
     auto add = [&](std::string const& label, int kind, std::string const& detail) {
       items.push_back({{"label", label}, {"kind", kind}, {"detail", detail}});
     };
+    document const* doc = server.documents().find(uri);
+    if (doc && in_cmdline(*doc, params.at("position"), server.position_encoding())) {
+      // Kind 10 property: the options of the tool, with their usage text.
+      for (cmd_option_type const& o : cmd_options()) {
+        std::string const d = cmd_option_description(o);
+        for (char const* name : o.names) add(name, 10, d.empty() ? "option of asm-zqs" : d);
+      }
+      return {{"isIncomplete", false}, {"items", items}};
+    }
     // Kinds: 3 function (mnemonic), 6 variable (register), 14 keyword
     // (directive), 21 constant (label, variable, register name).
     for (std::string const& m : arch->instr_order) {
