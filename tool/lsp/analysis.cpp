@@ -286,6 +286,8 @@ analysis_result analyse(document const& main, document_store const& docs,
   // rest of each file parses, and the features see its tree and symbols.
   std::map<std::string, std::set<unsigned int>> broken;
   if (add_unparsed_lines(msgs, folder, broken)) {
+    // The files the diagnostics show syntax errors in; others found below
+    // are only read because of these.
     for (auto const& f : broken) r.unparsed.insert(f.first);
     analysis_result rest;
     // Files that a failed parse kept from being read may hide syntax errors of their own.
