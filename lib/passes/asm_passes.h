@@ -19,6 +19,24 @@
 #include "asm_utils.h"
 #include "parser_iface.h"
 
+class asm_passes;
+
+// One option of the tool's command line, which a .cmdline directive takes as well.
+struct cmd_option_type {
+  std::vector<char const*> names;  // its spellings ("-h", "--help")
+  bool takes_value;                // the next word is its value ("-I" also takes it joined: -Idir)
+  char const* usage_head;          // its left column in the usage text; nullptr: not shown there
+  std::vector<char const*> usage_lines;  // its lines in the right column of the usage text
+  // Stores the value in the parameters; returns the text of the fatal message
+  // that rejects it, "" when accepted.
+  std::string (*apply)(asm_passes& p, std::string const& value);
+};
+
+// Every option, in the order of the usage text (those it does not show last).
+std::vector<cmd_option_type> const& cmd_options();
+// An option's usage lines on one line, "" when the usage text does not show it.
+std::string cmd_option_description(cmd_option_type const& o);
+
 class asm_passes {
  public:
   // Location shared by scanner, grammar and front end (parser_iface.h).

@@ -153,6 +153,77 @@ void classify(asm_passes const& p, analysis_result& r) {
   }
 }
 
+// Runs the tool's command line on the texts of the overlay and files, and
+// collects what the features read into r; returns the run's messages.
+std::vector<asm_module::msg_element> run(std::vector<char const*> const& argv, std::string const& folder,
+                                         std::unordered_map<std::string, std::string> const& overlay,
+                                         document_store const& docs, analysis_result& r) {
+  asm_api_lock lock(asm_api_mutex());
+  folder_guard in_folder(folder);
+  asm_passes p;
+  p.write_files = false;  // the image too: its name is still checked as the tool does
+  p.source_overlay = &overlay;
+  std::string report;
+  std::vector<char const*> args = argv;
+  asm_zqs_run(p, (int)args.size(), args.data(), report);
+  for (std::string const& path : p.read_paths) r.read_paths.insert(absolute_path(path, folder));
+  r.arch = p.arch_name;
+  for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type};
+  collect(p, folder, docs, r);
+  classify(p, r);
+  return asm_module::msg_lst;
+}
+
+// The absolute path of the file a message is about; empty when it has none.
+std::string message_path(asm_module::msg_element const& m, std::string const& folder) {
+  return m.file.empty() ? "" : absolute_path(m.path.empty() ? m.file : m.path, folder);
+}
+
+// Adds the lines of the scanner's and the parser's messages (the codes
+// ZQS20xx) to lines, by absolute path; whether it added any.
+bool add_unparsed_lines(std::vector<asm_module::msg_element> const& msgs, std::string const& folder,
+                        std::map<std::string, std::set<unsigned int>>& lines) {
+  bool added = false;
+  for (asm_module::msg_element const& m : msgs) {
+    if (m.level != asm_module::MLV_ERROR) continue;
+    msg_code_type const* c = message_code(m.text);
+    std::string const path = message_path(m, folder);
+    if (!c || std::strncmp(c->code, "ZQS20", 5) != 0 || path.empty()) continue;
+    // The place, not the line counted: a fault at a line end is on the line it ends.
+    unsigned int const line = m.where.known() ? m.where.line : m.line;
+    if (line > 0) added = lines[path].insert(line).second || added;
+  }
+  return added;
+}
+
+// The text with the given lines (1-based) emptied; every line end stays.
+std::string blank_lines(std::string const& text, std::set<unsigned int> const& lines) {
+  std::string out;
+  out.reserve(text.size());
+  unsigned int line = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char const c = text[i];
+    if (c == '\n' || c == '\r') {
+      out += c;
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') out += text[++i];
+      ++line;
+    } else if (!lines.count(line)) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Puts a text into the overlay under a path, and under the path with its
+// symbolic links resolved, by which the run may look it up as well.
+void set_overlay(std::unordered_map<std::string, std::string>& overlay, std::string const& path,
+                 std::string const& text) {
+  overlay[path] = text;
+  std::error_code ec;
+  std::string const real = std::filesystem::weakly_canonical(path, ec).string();
+  if (!ec && real != path) overlay[real] = text;
+}
+
 }  // namespace
 
 void lsp_settings::update(json const& section, std::string const& base) {
@@ -210,21 +281,29 @@ analysis_result analyse(document const& main, document_store const& docs,
   for (std::string const& w : words) argv.push_back(w.c_str());
 
   std::unordered_map<std::string, std::string> const overlay = docs.overlay();
-  std::vector<asm_module::msg_element> msgs;
-  {
-    asm_api_lock lock(asm_api_mutex());
-    folder_guard in_folder(folder);
-    asm_passes p;
-    p.write_files = false;  // the image too: its name is still checked as the tool does
-    p.source_overlay = &overlay;
-    std::string report;
-    asm_zqs_run(p, (int)argv.size(), argv.data(), report);
-    msgs = asm_module::msg_lst;
-    for (std::string const& path : p.read_paths) r.read_paths.insert(absolute_path(path, folder));
-    r.arch = p.arch_name;
-    for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type};
-    collect(p, folder, docs, r);
-    classify(p, r);
+  std::vector<asm_module::msg_element> const msgs = run(argv, folder, overlay, docs, r);
+  // A line holds one statement: without the lines that do not parse, the
+  // rest of each file parses, and the features see its tree and symbols.
+  std::map<std::string, std::set<unsigned int>> broken;
+  if (add_unparsed_lines(msgs, folder, broken)) {
+    // The files the diagnostics show syntax errors in; others found below
+    // are only read because of these.
+    for (auto const& f : broken) r.unparsed.insert(f.first);
+    analysis_result rest;
+    // Files that a failed parse kept from being read may hide syntax errors of their own.
+    for (int round = 0; round < 4; ++round) {
+      std::unordered_map<std::string, std::string> blanked = overlay;
+      for (auto const& f : broken) set_overlay(blanked, f.first, blank_lines(text_of(f.first, docs, r.texts), f.second));
+      rest = analysis_result();
+      if (!add_unparsed_lines(run(argv, folder, blanked, docs, rest), folder, broken)) break;
+    }
+    r.read_paths.insert(rest.read_paths.begin(), rest.read_paths.end());
+    r.arch = rest.arch;
+    r.symbols = std::move(rest.symbols);
+    r.definitions = std::move(rest.definitions);
+    r.tokens = std::move(rest.tokens);
+    r.words = std::move(rest.words);
+    r.texts.insert(rest.texts.begin(), rest.texts.end());
   }
 
   std::map<std::string, std::string>& texts = r.texts;
@@ -233,7 +312,7 @@ analysis_result analyse(document const& main, document_store const& docs,
     std::string path = main.path;
     src_range w = m.where;
     if (!m.file.empty()) {
-      path = absolute_path(m.path.empty() ? m.file : m.path, folder);
+      path = message_path(m, folder);
     } else {
       w = src_range();
     }

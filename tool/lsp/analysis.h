@@ -70,6 +70,10 @@ struct analysis_result {
   std::map<std::string, std::map<unsigned int, std::vector<lsp_word>>> words;
   // The text of every file the run read, as it read it, by absolute path.
   std::map<std::string, std::string> texts;
+  // The files with syntax errors, by absolute path. The tree, symbols,
+  // definitions, tokens and words above then come from a second run on the
+  // same texts with those errors' lines emptied; the diagnostics do not.
+  std::set<std::string> unparsed;
 };
 
 analysis_result analyse(document const& main, document_store const& docs,

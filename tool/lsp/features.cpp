@@ -9,9 +9,12 @@
 #include <set>
 
 #include "asm_arch.h"
+#include "asm_passes.h"
+#include "asm_isa_text.h"
 #include "asm_sym.h"
 #include "asm_utils.h"
 #include "comments.h"
+#include "inlay_hints.h"
 #include "server.h"
 
 using nlohmann::json;
@@ -45,21 +48,17 @@ std::string binary(unsigned int v) {
 // "0x1F (31)": how hover and completion show a value.
 std::string value_text(unsigned int v) { return hex(v) + " (" + std::to_string(v) + ")"; }
 
-// The operand syntax of an instruction, as the ISA reference writes it.
-std::string syntax(std::string const& mnemonic, instr_type const& ins) {
-  std::string s = upper(mnemonic), closing;
-  for (size_t k = 0; k < ins.arg_type_lst.size(); ++k) {
-    arg_type const& a = ins.arg_type_lst[k];
-    std::string const op = a.type == ATO_REG ? a.regtype : hex(a.lo_val) + ".." + hex(a.hi_val);
-    std::string const sep = k ? ", " : " ";
-    if (a.optarg_en) {
-      s += "[" + sep + op;
-      closing += "]";
-    } else {
-      s += sep + op;
-    }
-  }
-  return s + closing;
+// An instruction as the ISA reference shows it: the operand syntax, the base
+// code and obsolete mark, each operand's values and field bits, and the
+// bit-field picture of its encoding.
+std::string instruction_text(std::string const& m, instr_type const& ins, arch_type const& arch,
+                             std::string const& arch_name) {
+  std::string t = "`" + instr_syntax(m, ins) + "`\n\nbase code " + hex(ins.code) +
+                  (ins.obsolete ? ", **obsolete**" : "") + " (" + arch_name + ")\n\n";
+  for (size_t k = 0; k < ins.arg_type_lst.size(); ++k)
+    t += "- `" + operand_name(k) + "` (bits " + operand_bits(ins.arg_type_lst[k]) +
+         "): " + operand_accepts(ins.arg_type_lst[k], false) + "\n";
+  return t + (ins.arg_type_lst.empty() ? "" : "\n") + "```text\n" + encoding_picture(arch, m, ins) + "```";
 }
 
 // The register sets that hold a name, with its address in each.
@@ -106,6 +105,16 @@ word_at find_word(std::string const& text, json const& pos, pos_encoding e) {
   return w;
 }
 
+// Whether the position is in the words of a .cmdline directive: after its
+// keyword (the scanner takes the words from there), before a comment.
+bool in_cmdline(document const& doc, json const& pos, pos_encoding e) {
+  std::string_view const line = text_line(doc.text, pos.at("line").get<size_t>());
+  size_t const at = bytes_of(line, pos.at("character").get<size_t>(), e);
+  size_t const k = line.find_first_not_of(" \t");
+  if (k == std::string_view::npos || line.compare(k, 8, ".cmdline") != 0) return false;
+  return at > k + 8 && at <= comment_start(line);
+}
+
 class features {
  public:
   features(lsp_server& s, lsp_settings const& settings) : server(s), settings(settings) {}
@@ -116,7 +125,8 @@ class features {
     if (!doc) return nullptr;
     pos_encoding const e = server.position_encoding();
     word_at const w = find_word(doc->text, params.at("position"), e);
-    std::string const text = describe(w.text, server.result_for(uri));
+    analysis_result const* r = server.result_for(uri);
+    std::string const text = on_mnemonic(*doc, w, r) ? mnemonic_text(*doc, w, r) : describe(w.text, r);
     if (text.empty()) return nullptr;
     std::string_view const line = text_line(doc->text, w.line);
     json range = {{"start", {{"line", w.line}, {"character", units_of(line, w.from, e)}}},
@@ -132,11 +142,20 @@ class features {
     auto add = [&](std::string const& label, int kind, std::string const& detail) {
       items.push_back({{"label", label}, {"kind", kind}, {"detail", detail}});
     };
+    document const* doc = server.documents().find(uri);
+    if (doc && in_cmdline(*doc, params.at("position"), server.position_encoding())) {
+      // Kind 10 property: the options of the tool, with their usage text.
+      for (cmd_option_type const& o : cmd_options()) {
+        std::string const d = cmd_option_description(o);
+        for (char const* name : o.names) add(name, 10, d.empty() ? "option of asm-zqs" : d);
+      }
+      return {{"isIncomplete", false}, {"items", items}};
+    }
     // Kinds: 3 function (mnemonic), 6 variable (register), 14 keyword
     // (directive), 21 constant (label, variable, register name).
     for (std::string const& m : arch->instr_order) {
       instr_type const& ins = arch->instr_map.at(m);
-      add(m, 3, syntax(m, ins) + (ins.obsolete ? " (obsolete)" : ""));
+      add(m, 3, instr_syntax(m, ins) + (ins.obsolete ? " (obsolete)" : ""));
     }
     std::set<std::string> regs;
     for (std::string const& set : arch->regset_order)
@@ -191,6 +210,26 @@ class features {
     return key;
   }
 
+  // Whether the word is the mnemonic of its line's instruction.
+  static bool on_mnemonic(document const& doc, word_at const& w, analysis_result const* r) {
+    if (!r || !r->tokens.count(doc.path)) return false;
+    for (lsp_token const& t : r->tokens.at(doc.path))
+      if (t.kind == token_kind::mnemonic && t.line == w.line + 1 && t.col == w.from + 1) return true;
+    return false;
+  }
+
+  // The instruction, and the address and word its line assembled to.
+  std::string mnemonic_text(document const& doc, word_at const& w, analysis_result const* r) {
+    arch_type const* arch = arch_of(r);
+    auto ins = arch->instr_map.find(lower(w.text));
+    if (ins == arch->instr_map.end()) return "";
+    std::string t = instruction_text(ins->first, ins->second, *arch, arch_label(r));
+    auto file = r->words.find(doc.path);
+    if (file == r->words.end()) return t;
+    auto line = file->second.find((unsigned int)w.line + 1);
+    return line == file->second.end() ? t : t + "\n\n`" + placed_words_text(line->second) + "`";
+  }
+
   std::string describe(std::string const& word, analysis_result const* r) {
     if (word.empty()) return "";
     std::string const key = lower(word);
@@ -208,9 +247,7 @@ class features {
       }
     }
     auto ins = arch->instr_map.find(key);
-    if (ins != arch->instr_map.end())
-      return "`" + syntax(key, ins->second) + "`\n\nbase code " + hex(ins->second.code) +
-             (ins->second.obsolete ? ", **obsolete**" : "") + " (" + arch_name + ")";
+    if (ins != arch->instr_map.end()) return instruction_text(key, ins->second, *arch, arch_name);
     std::string const regs = register_text(*arch, key);
     if (!regs.empty()) return "**" + upper(key) + "**: register, " + regs + " (" + arch_name + ")";
     if (std::isdigit((unsigned char)word[0]) || word[0] == '$' || word.find('#') != std::string::npos) {

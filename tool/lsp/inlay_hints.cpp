@@ -13,7 +13,9 @@ namespace {
 
 size_t const SHOWN_WORDS = 4;
 
-std::string hint_text(std::vector<lsp_word> const& words) {
+}  // namespace
+
+std::string placed_words_text(std::vector<lsp_word> const& words) {
   char buf[32];
   snprintf(buf, sizeof buf, "0x%04X:", words[0].address);
   std::string s = buf;
@@ -24,6 +26,8 @@ std::string hint_text(std::vector<lsp_word> const& words) {
   if (words.size() > SHOWN_WORDS) s += " (+" + std::to_string(words.size() - SHOWN_WORDS) + ")";
   return s;
 }
+
+namespace {
 
 json hints(lsp_server& server, lsp_settings const& settings, json const& params) {
   std::string const& uri = params.at("textDocument").at("uri").get_ref<std::string const&>();
@@ -38,7 +42,7 @@ json hints(lsp_server& server, lsp_settings const& settings, json const& params)
     if (l < first || l > last) continue;
     std::string_view const text = text_line(doc->text, l);
     json const at = {{"line", l}, {"character", units_of(text, text.size(), server.position_encoding())}};
-    list.push_back({{"position", at}, {"label", hint_text(line.second)}, {"paddingLeft", true}});
+    list.push_back({{"position", at}, {"label", placed_words_text(line.second)}, {"paddingLeft", true}});
   }
   return list;
 }

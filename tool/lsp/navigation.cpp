@@ -81,7 +81,7 @@ class navigation {
       throw rpc_error{REQUEST_FAILED, "'" + name + "' is a symbol of the program already."};
     // A file that did not parse hides its occurrences: a rename would miss them.
     for (std::string const& path : current->read_paths)
-      if (!current->tokens.count(path))
+      if (!current->tokens.count(path) || current->unparsed.count(path))
         throw rpc_error{REQUEST_FAILED, "Cannot rename while " + path + " does not parse."};
     json changes = json::object();
     for (located const& o : occurrences(*at.token))
