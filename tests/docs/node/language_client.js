@@ -35,7 +35,7 @@ async function session(dir) {
   assert.deepEqual([d.range, d.code, d.source, d.severity], [{ start: { line: 0, character: 6 }, end: { line: 0, character: 8 } },
     'ZQS5103', 'asm-zqs', lsp.DiagnosticSeverity.Error]);
   const hover = await conn.sendRequest(lsp.HoverRequest.type, { textDocument: { uri }, position: { line: 0, character: 2 } });
-  assert.match(hover.contents.value, /^`MOVL oreg, 0x0\.\.0xFFFF`.*\(zqs16-1\)$/s);
+  assert.match(hover.contents.value, /^`MOVL oreg, 0x0\.\.0xFFFF`\n\nbase code 0x100000 \(zqs16-1\)\n/);
   await conn.sendRequest(lsp.ShutdownRequest.type);
   conn.sendNotification(lsp.ExitNotification.type);
   assert.equal(await exited, 0);
