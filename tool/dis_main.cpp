@@ -23,18 +23,19 @@ using std::string;
 namespace {
 
 char const usage_text[] =
-    "Usage:    dis-zqs [-arch ARCH] [-defs DFILE] [-base ADDR] [-ifmt c|ifs|mif] [-s] [-o OUT] IMAGE\n"
+    "Usage:    dis-zqs [-arch ARCH] [-defs DFILE] [-base ADDR] [-ifmt c|ifs|mif|vmem] [-s] [-o OUT] IMAGE\n"
     "          dis-zqs [-arch ARCH] -w WORD...\n"
     "\n"
-    "  IMAGE             Memory image written by asm-zqs: C array, IFS command file or\n"
-    "                    MIF file; '-' reads standard input.\n"
+    "  IMAGE             Memory image written by asm-zqs: C array, IFS command file,\n"
+    "                    MIF file or Verilog memory file; '-' reads standard input.\n"
     "  -arch ARCH        Target architecture: zqs24-1, zqs24-2, zqs24-3, zqs24-4 or\n"
     "                    zqs16-1 (default: the one the image names, else zqs24-1).\n"
-    "  -defs DFILE       Definitions file (C header or IFS definitions) whose labels\n"
-    "                    name addresses.\n"
+    "  -defs DFILE       Definitions file (C header, IFS definitions or SystemVerilog\n"
+    "                    package) whose labels name addresses.\n"
     "  -base ADDR        Byte address of the first word of a C array (default: the\n"
     "                    OFFSET of DFILE, else 0).\n"
-    "  -ifmt c|ifs|mif   Format of IMAGE (default: recognised from its content).\n"
+    "  -ifmt FORMAT      Format of IMAGE: c, ifs, mif or vmem (default: recognised\n"
+    "                    from its content).\n"
     "  -s                Write assembler source that asm-zqs turns back into the\n"
     "                    same image, instead of a listing.\n"
     "  -o OUT            Write to OUT instead of standard output.\n"
@@ -95,8 +96,8 @@ void parse_args(int argc, char const** argv, options& o) {
       o.other_than_arch = true;
     } else if (a == "-ifmt") {
       o.read.format = value();
-      if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif")
-        throw failure{"bad argument of option '-ifmt': '" + message_quote(o.read.format) + "' (c, ifs or mif)."};
+      if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif" && o.read.format != "vmem")
+        throw failure{"bad argument of option '-ifmt': '" + message_quote(o.read.format) + "' (c, ifs, mif or vmem)."};
       o.other_than_arch = true;
     } else if (a == "-s") {
       o.source = o.other_than_arch = true;

@@ -39,7 +39,7 @@ void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, u
       output_file_name = value(i);
     } else if (a == "-ofmt") {
       std::string v = value(i);
-      if (v != "c" && v != "ifs" && v != "mif") bad("-ofmt");
+      if (v != "c" && v != "ifs" && v != "mif" && v != "vmem") bad("-ofmt");
       output_format = v;
     } else if (a == "-olbl") {
       std::string v = value(i);
@@ -95,6 +95,7 @@ void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, u
     if (output_format == "c") name += ".c";
     else if (output_format == "ifs") name += ".ifs";
     else if (output_format == "mif") name += ".mif";
+    else if (output_format == "vmem") name += ".vmem";
     output_file_name = name;
   }
 }
