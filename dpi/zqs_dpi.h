@@ -22,9 +22,9 @@ extern "C" {
 
 const char* zqs_dpi_error(void);
 
-/* A memory image (C array, IFS or MIF) of architecture arch, with the labels
- * of the definitions file defs ("" for none: an SV string cannot be null);
- * NULL on failure. An empty arch is a failure ("ASM-ZQS architecture name
+/* A memory image (C array, IFS, MIF or vmem) of architecture arch, with the
+ * labels of the definitions file defs ("" for none: an SV string cannot be
+ * null); NULL on failure. An empty arch is a failure ("ASM-ZQS architecture name
  * must not be empty."). */
 void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch);
 void zqs_dpi_image_free(void* image);

@@ -11,8 +11,8 @@
 
 import "DPI-C" function string zqs_dpi_error();
 
-// A memory image (C array, IFS or MIF) of architecture arch ("zqs24-1" ...;
-// "" is a failure), with the labels of the definitions file defs ("" for
+// A memory image (C array, IFS, MIF or vmem) of architecture arch ("zqs24-1"
+// ...; "" is a failure), with the labels of the definitions file defs ("" for
 // none); null on failure.
 import "DPI-C" function chandle zqs_dpi_image_load(input string image, input string defs,
                                                    input string arch);

@@ -29,7 +29,7 @@ std::string scratch_dir;
 std::string home_dir;
 
 char const* const arch_names[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
-char const* const formats[] = {"c", "ifs", "mif"};
+char const* const formats[] = {"c", "ifs", "mif", "vmem"};
 // -adrmax values; all keep the memory image below 128 KiB.
 char const* const adrmax_values[] = {nullptr, "0", "4", "0x100", "h#FFC", "$7FFC", "0x1FFFC", "d#65536"};
 
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     if (nul) main_size = (size_t)(nul - data);
   }
 
-  std::vector<std::string> args{"asm-zqs", "-arch", arch_names[sel % 5], "-ofmt", formats[(sel / 5) % 3]};
+  std::vector<std::string> args{"asm-zqs", "-arch", arch_names[sel % 5], "-ofmt", formats[(sel / 5) % 4]};
   if (flags & 0x01) args.insert(args.end(), {"-log", "prog.log"});
   if (flags & 0x02) args.push_back("--xmldump");
   if (flags & 0x04) args.insert(args.end(), {"-odef", "prog.h"});
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   // A run that reports a failure leaves none of its outputs behind.
   if (status == 1) {
     struct stat st;
-    for (char const* out : {"prog.c", "prog.ifs", "prog.mif", "out.img", "prog.log", "prog.h", "prog.d"})
+    for (char const* out : {"prog.c", "prog.ifs", "prog.mif", "prog.vmem", "out.img", "prog.log", "prog.h", "prog.d"})
       if (stat(out, &st) == 0) abort();
   } else if (extra & 0x40) {
     struct stat st;

@@ -13,10 +13,10 @@
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (size == 0) return 0;
   static char const* const archs[] = {"", "zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
-  static char const* const formats[] = {"", "c", "ifs", "mif"};
+  static char const* const formats[] = {"", "c", "ifs", "mif", "vmem"};
   image_read_options opt;
   opt.arch = archs[data[0] % 6];
-  opt.format = formats[(data[0] / 6) % 4];
+  opt.format = formats[(data[0] / 6) % 5];
   opt.base_set = data[0] >= 128;
   opt.base = 0x40;
   std::string rest(reinterpret_cast<char const*>(data) + 1, size - 1);

@@ -21,7 +21,7 @@ std::vector<msg_code_type> const& message_codes() {
       {"ZQS1011", "Command line option '{option}' requires argument.",
        "The option is the last argument but needs a value after it: add the value."},
       {"ZQS1020", "Bad argument of command line option '-ofmt'.",
-       "The output format must be c, ifs or mif, in lower case."},
+       "The output format must be c, ifs, mif or vmem, in lower case."},
       {"ZQS1021", "Bad argument of command line option '-olbl'.",
        "The array label must be an identifier: a letter followed by letters, digits or underscores."},
       {"ZQS1022", "Bad argument of command line option '-arch'.",
@@ -37,7 +37,7 @@ std::vector<msg_code_type> const& message_codes() {
        "The diagnostics format must be gnu, json or sarif, in lower case."},
       // Options that do not fit the output format: warnings only.
       {"ZQS1030", "Command line option '-odef' ignored for output format MIF.",
-       "A MIF file has no definitions file: drop -odef or choose -ofmt c or ifs."},
+       "A MIF file has no definitions file: drop -odef or choose -ofmt c, ifs or vmem."},
       {"ZQS1031", "Command line option '-otyp' ignored for output formats other than C.",
        "The array type is used only in a C array file: drop -otyp or choose -ofmt c."},
       {"ZQS1032", "Command line option '-hinc' only applicable for value c of option -ofmt in conjunction with option -odef.",

@@ -49,6 +49,21 @@ string dis_listing_text(arch_type& arch, unsigned int code, dis_names_type const
   return out;
 }
 
+string dis_filter_text(arch_type& arch, string const& line, dis_names_type const& names) {
+  size_t i = line.find_first_not_of(" \t"), end = line.find_last_not_of(" \t") + 1;
+  if (i == string::npos) return line;
+  if (end - i > 2 && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X')) i += 2;
+  unsigned long long v = 0;
+  for (; i < end; ++i) {
+    char const c = line[i];
+    int const d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (d < 0) return line;  // x, z or other text
+    v = v * 16 + (unsigned int)d;
+    if (v > 0xFFFFFFFFull) return line;
+  }
+  return dis_listing_text(arch, (unsigned int)v, names);
+}
+
 string dis_listing(image_type const& img) {
   arch_type& arch = asm_arch::arch_map.at(img.arch_name);
   auto names = label_names(img);

@@ -34,6 +34,11 @@ std::string dis_listing(image_type const& img);
 // that a .cmdline word cannot hold).
 std::string dis_source(image_type const& img);
 
+// A waveform viewer's translate filter, one line: the listing text of the
+// value on it (hexadecimal, with or without 0x, at most 32 bits; blanks
+// around it pass); any other line, such as a value with x or z bits, as it is.
+std::string dis_filter_text(arch_type& arch, std::string const& line, dis_names_type const& names);
+
 // Listing lines of single words, at addresses 0, 4, 8 ...; throws a
 // std::string for an unknown architecture.
 std::string dis_words(std::string const& arch, std::vector<unsigned int> const& words);

@@ -98,6 +98,9 @@ bool eat_dec(sv& s, unsigned int& v) {
   return true;
 }
 
+// The text before a "//" comment.
+sv before_comment(sv s) { return s.substr(0, s.find("//")); }
+
 bool ident_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -277,18 +280,46 @@ struct image_parser {
     if (state == CONTENT) fail(r.line + 1, "the MIF file ends without \"END;\".");
   }
   unsigned int mif_width = 0, mif_width_line = 0;
+
+  // A Verilog memory file as $readmemh reads it: hexadecimal words separated
+  // by blanks, "@INDEX" setting the word index of the next one, "//" comments.
+  void vmem(sv text) {
+    line_reader r{name, text};
+    sv l;
+    unsigned long long address = 0;
+    while (r.next(l)) {
+      sv t = before_comment(l);
+      if (t.size() < l.size() && trim(t).empty()) note_arch(trim(l), r.line);
+      for (t = trim(t); !t.empty(); t = trim(t)) {
+        bool at = eat(t, "@");
+        unsigned int v;
+        if (!eat_hex(t, v) || (!t.empty() && t[0] != ' ' && t[0] != '\t')) malformed(r.line);
+        if (at) {
+          address = (unsigned long long)v * 4;
+        } else {
+          add(r.line, address, v);
+          address += 4;
+        }
+      }
+    }
+  }
 };
 
 // The format by the first line that is neither blank nor a comment; a text of
 // "--" comments only is an IFS command file without words, unless the comments
 // are a MIF head (which names the assembled size): a MIF file cut off there.
+// "//" comments only: a Verilog memory file without words.
 string recognise(string const& name, sv text) {
   line_reader r{name, text};
   sv l;
-  bool dashes = false, mif_head = false;
+  bool dashes = false, mif_head = false, slashes = false;
   while (r.next(l)) {
     sv t = trim(l);
     if (t.empty()) continue;
+    if (starts(t, "//")) {
+      slashes = true;
+      continue;
+    }
     if (starts(t, "--")) {
       dashes = true;
       mif_head = mif_head || starts(t, "-- assembled size : ");
@@ -298,9 +329,14 @@ string recognise(string const& name, sv text) {
     if (starts(t, "AEI WRITE")) return "ifs";
     if (starts(t, "WIDTH") || starts(t, "DEPTH")) return "mif";
     if (starts(t, "#include") || (t.find('[') != sv::npos && t.find("= {") != sv::npos)) return "c";
-    throw image_error(name, r.line, "unknown image format (neither a C array, an IFS command file nor a MIF file).");
+    unsigned int v;
+    if (starts(t, "@") || (eat_hex(t, v) && (t.empty() || t[0] == ' ' || t[0] == '\t' || starts(t, "//"))))
+      return "vmem";
+    throw image_error(name, r.line,
+                      "unknown image format (neither a C array, an IFS command file, a MIF file nor a Verilog memory file).");
   }
   if (dashes) return mif_head ? "mif" : "ifs";
+  if (slashes) return "vmem";
   throw image_error(name, r.line ? r.line : 1, "unknown image format (no words, no declaration).");
 }
 
@@ -339,6 +375,40 @@ void c_defs(string const& name, sv text, image_defs_type& d) {
       if (!d.has_offset || !starts(macro, prefix) || macro.size() == prefix.size() || !eat_paren_dec(t, v))
         throw image_error(name, r.line, "malformed line.");
       d.labels.push_back({string(macro.substr(prefix.size())), d.offset + v * 4, r.line});
+    }
+  }
+}
+
+// package L_pkg; localparam bit [31:0] OFFSET = 32'hAAAAAAAA; ..., LABEL_NAME
+// = 32'hAAAAAAAA; (byte addresses), SIZE, endpackage; "//" comments.
+void svh_defs(string const& name, sv text, image_defs_type& d) {
+  line_reader r{name, text};
+  sv l;
+  string label;  // the package name without its "_pkg"
+  while (r.next(l)) {
+    sv t = trim(before_comment(l));
+    if (t.empty() || t == "endpackage") continue;
+    auto malformed = [&]() { throw image_error(name, r.line, "malformed line."); };
+    if (eat(t, "package ")) {
+      sv p = eat_ident(t);
+      if (p.empty() || t != ";") malformed();
+      if (p.size() > 4 && p.substr(p.size() - 4) == "_pkg") p.remove_suffix(4);
+      label = string(p);
+      continue;
+    }
+    if (!eat(t, "localparam bit [31:0] ")) malformed();
+    sv param = eat_ident(t);
+    if (param == "SIZE") continue;
+    unsigned int v;
+    eat_blanks(t);
+    if (!eat(t, "= 32'h") || !eat_hex(t, v) || t != ";") malformed();
+    if (param == "OFFSET") {
+      set_offset(name, r.line, label, v, d);
+    } else if (eat(param, "LABEL_") && !param.empty()) {
+      if (v % 4) throw image_error(name, r.line, "label address " + hex8(v) + " is not a multiple of 4.");
+      d.labels.push_back({string(param), v, r.line});
+    } else {
+      malformed();
     }
   }
 }
@@ -398,15 +468,19 @@ image_defs_type parse_image_defs(string const& name, string const& text) {
   sv l;
   while (r.next(l) && d.format.empty()) {
     sv t = trim(l);
-    if (t.empty() || starts(t, "--") || starts(t, "/*")) continue;
+    if (t.empty() || starts(t, "--") || starts(t, "/*") || starts(t, "//")) continue;
     if (starts(t, "#ifndef") || starts(t, "#define")) d.format = "c";
     else if (starts(t, "AEI ASSIGN")) d.format = "ifs";
-    else throw image_error(name, r.line, "unknown definitions format (neither a C header nor IFS definitions).");
+    else if (starts(t, "package ")) d.format = "svh";
+    else
+      throw image_error(name, r.line,
+                        "unknown definitions format (neither a C header, IFS definitions nor a SystemVerilog package).");
   }
   if (d.format.empty())
     throw image_error(name, r.line ? r.line : 1, "unknown definitions format (no definitions).");
   if (d.format == "c") c_defs(name, text, d);
-  else ifs_defs(name, text, d);
+  else if (d.format == "ifs") ifs_defs(name, text, d);
+  else svh_defs(name, text, d);
   return d;
 }
 
@@ -416,7 +490,7 @@ image_type parse_image(string const& name, string const& text, image_read_option
   (void)registry;
   image_type img;
   img.format = opt.format.empty() ? recognise(name, text) : opt.format;
-  if (img.format != "c" && img.format != "ifs" && img.format != "mif")
+  if (img.format != "c" && img.format != "ifs" && img.format != "mif" && img.format != "vmem")
     throw image_error("", 0, "unknown image format '" + message_quote(img.format) + "'.");
 
   unsigned int base = opt.base_set ? opt.base : 0;
@@ -426,7 +500,8 @@ image_type parse_image(string const& name, string const& text, image_read_option
   image_parser p{name, img};
   if (img.format == "c") p.c_array(text, base);
   else if (img.format == "ifs") p.ifs(text);
-  else p.mif(text);
+  else if (img.format == "mif") p.mif(text);
+  else p.vmem(text);
 
   img.arch_name = opt.arch.empty() ? img.image_arch : opt.arch;
   if (img.arch_name.empty()) img.arch_name = "zqs24-1";

@@ -1,6 +1,7 @@
-// Reading memory images back: the C array, IFS command and MIF files that the
-// assembler writes, and its definitions files (C header, IFS definitions) for
-// the label names. Used by the disassembler program and by host tools.
+// Reading memory images back: the C array, IFS command, MIF and Verilog memory
+// files that the assembler writes, and its definitions files (C header, IFS
+// definitions, SystemVerilog package) for the label names. Used by the
+// disassembler program and by host tools.
 #ifndef ASM_IMAGE_H
 #define ASM_IMAGE_H
 
@@ -26,7 +27,7 @@ struct image_label_type {
 // A definitions file as read: the label names (as the file spells them) with
 // their byte addresses, and the code offset when the file states one.
 struct image_defs_type {
-  std::string format;           // "c" (C header) or "ifs" (IFS definitions)
+  std::string format;           // "c" (C header), "ifs" (IFS definitions) or "svh" (SV package)
   std::string output_label;     // the label part of OFFSET_<label>, as spelt there
   bool has_offset = false;
   unsigned int offset = 0;      // byte address of the first word
@@ -39,7 +40,7 @@ struct image_defs_type {
 struct image_read_options {
   std::string arch;          // architecture the words must fit; empty: the one the
                              // image's head names, else zqs24-1
-  std::string format;        // "c", "ifs" or "mif" forces the format; empty: recognised
+  std::string format;        // "c", "ifs", "mif" or "vmem" forces the format; empty: recognised
   std::string def_file;      // definitions file to read (read_image only); empty: none
   bool base_set = false;     // C array: base address when the definitions give no offset
   unsigned int base = 0;
@@ -47,7 +48,7 @@ struct image_read_options {
 
 // A whole image.
 struct image_type {
-  std::string format;        // "c", "ifs" or "mif"
+  std::string format;        // "c", "ifs", "mif" or "vmem"
   std::string arch_name;     // architecture the words were checked against
   std::string image_arch;    // architecture named in the image's head, empty if none
   unsigned int image_arch_line = 0;

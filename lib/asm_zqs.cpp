@@ -47,12 +47,16 @@ static void run(asm_passes& p, int argc, char const** argv, bool& in_dump, std::
       p.run_ifs_backend_pass();
     } else if (p.output_format == "mif") {
       p.run_mif_backend_pass();
+    } else if (p.output_format == "vmem") {
+      p.run_vmem_backend_pass();
     }
     if (!p.def_file_name.empty()) {
       if (p.output_format == "c") {
         if (p.write_files) p.run_c_def_backend_pass();
       } else if (p.output_format == "ifs") {
         if (p.write_files) p.run_ifs_def_backend_pass();
+      } else if (p.output_format == "vmem") {
+        if (p.write_files) p.run_svh_def_backend_pass();
       } else if (p.output_format == "mif") warn("Command line option '-odef' ignored for output format MIF.");
     }
     bool c_with_def = p.output_format == "c" && !p.def_file_name.empty();

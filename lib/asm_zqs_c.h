@@ -62,12 +62,14 @@ typedef struct zqs_program zqs_program;
  * labels. */
 ASM_ZQS_API int zqs_assemble_file(int argc, const char* const* args, zqs_program** out);
 
-/* Reads a C, IFS or MIF memory image of architecture arch (NULL: the one the
- * image's head names, else zqs24-1), and the labels of a definitions file
- * when defs is not NULL. Returns 1 on failure, the report then holds the
+/* Reads a C, IFS, MIF or Verilog memory image of architecture arch (NULL: the
+ * one the image's head names, else zqs24-1), and the labels of a definitions
+ * file (C header, IFS definitions, SystemVerilog package) when defs is not
+ * NULL. Returns 1 on failure, the report then holds the
  * error; after a success it holds the warnings, one line
  * "warning: FILE:LINE: text" each. Words have an empty file name and line 0; labels are
- * named as in the definitions file (the part after LABEL_<output label>_). */
+ * named as in the definitions file (the part after LABEL_<output label>_,
+ * in a SystemVerilog package after LABEL_). */
 ASM_ZQS_API int zqs_read_image(const char* image, const char* defs, const char* arch,
                                zqs_program** out);
 

@@ -32,11 +32,15 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   # make and pkg-config: tests of --MD and of the installed package.
   command -v make >/dev/null 2>&1 || need_pkgs+=(make)
   command -v pkg-config >/dev/null 2>&1 || need_pkgs+=(pkg-config)
-  # The simulation tests: Python for the package, Verilator for the DPI-C testbench.
+  # The simulation tests: Python for the package, Verilator for the DPI-C testbench
+  # and the $readmemh test.
   command -v python3 >/dev/null 2>&1 || need_pkgs+=(python3)
   # The schema check of the SARIF diagnostics.
   python3 -c 'import jsonschema' >/dev/null 2>&1 || need_pkgs+=(python3-jsonschema)
   command -v verilator >/dev/null 2>&1 || need_pkgs+=(verilator)
+  # Readers of the Verilog memory files: Icarus Verilog and srec_cat.
+  command -v iverilog >/dev/null 2>&1 || need_pkgs+=(iverilog)
+  command -v srec_cat >/dev/null 2>&1 || need_pkgs+=(srecord)
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then

@@ -23,22 +23,28 @@ using std::string;
 namespace {
 
 char const usage_text[] =
-    "Usage:    dis-zqs [-arch ARCH] [-defs DFILE] [-base ADDR] [-ifmt c|ifs|mif] [-s] [-o OUT] IMAGE\n"
+    "Usage:    dis-zqs [-arch ARCH] [-defs DFILE] [-base ADDR] [-ifmt c|ifs|mif|vmem] [-s] [-o OUT] IMAGE\n"
     "          dis-zqs [-arch ARCH] -w WORD...\n"
+    "          dis-zqs --filter [-arch ARCH] [-defs DFILE]\n"
     "\n"
-    "  IMAGE             Memory image written by asm-zqs: C array, IFS command file or\n"
-    "                    MIF file; '-' reads standard input.\n"
+    "  IMAGE             Memory image written by asm-zqs: C array, IFS command file,\n"
+    "                    MIF file or Verilog memory file; '-' reads standard input.\n"
     "  -arch ARCH        Target architecture: zqs24-1, zqs24-2, zqs24-3, zqs24-4 or\n"
     "                    zqs16-1 (default: the one the image names, else zqs24-1).\n"
-    "  -defs DFILE       Definitions file (C header or IFS definitions) whose labels\n"
-    "                    name addresses.\n"
+    "  -defs DFILE       Definitions file (C header, IFS definitions or SystemVerilog\n"
+    "                    package) whose labels name addresses.\n"
     "  -base ADDR        Byte address of the first word of a C array (default: the\n"
     "                    OFFSET of DFILE, else 0).\n"
-    "  -ifmt c|ifs|mif   Format of IMAGE (default: recognised from its content).\n"
+    "  -ifmt FORMAT      Format of IMAGE: c, ifs, mif or vmem (default: recognised\n"
+    "                    from its content).\n"
     "  -s                Write assembler source that asm-zqs turns back into the\n"
     "                    same image, instead of a listing.\n"
     "  -o OUT            Write to OUT instead of standard output.\n"
     "  -w WORD...        List the code words given (numbers as asm-zqs reads them).\n"
+    "  --filter          Translate filter of a waveform viewer: for each line of\n"
+    "                    standard input (a hexadecimal value) one line of listing\n"
+    "                    text, flushed at once; a line with x or z bits or any other\n"
+    "                    text comes back unchanged.\n"
     "  -h, --help        Print this usage message.\n"
     "  --version         Print version information.\n";
 
@@ -51,7 +57,9 @@ struct options {
   string image;
   bool source = false;
   bool words_mode = false;
-  bool other_than_arch = false;  // an option -w does not take
+  bool filter = false;
+  bool other_than_arch = false;       // an option -w does not take
+  bool other_than_arch_defs = false;  // an option --filter does not take
   string out;
   std::vector<unsigned int> words;
   bool help = false, version = false;
@@ -84,6 +92,8 @@ void parse_args(int argc, char const** argv, options& o) {
       o.words_mode = true;
       for (++i; i < argc; ++i) o.words.push_back(number("-w", argv[i]));
       if (o.words.empty()) throw failure{"option '-w' requires at least one word."};
+    } else if (a == "--filter") {
+      o.filter = true;
     } else if (a == "-arch") {
       o.read.arch = value();
     } else if (a == "-defs") {
@@ -92,17 +102,17 @@ void parse_args(int argc, char const** argv, options& o) {
     } else if (a == "-base") {
       o.read.base = number(a, value());
       o.read.base_set = true;
-      o.other_than_arch = true;
+      o.other_than_arch = o.other_than_arch_defs = true;
     } else if (a == "-ifmt") {
       o.read.format = value();
-      if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif")
-        throw failure{"bad argument of option '-ifmt': '" + message_quote(o.read.format) + "' (c, ifs or mif)."};
-      o.other_than_arch = true;
+      if (o.read.format != "c" && o.read.format != "ifs" && o.read.format != "mif" && o.read.format != "vmem")
+        throw failure{"bad argument of option '-ifmt': '" + message_quote(o.read.format) + "' (c, ifs, mif or vmem)."};
+      o.other_than_arch = o.other_than_arch_defs = true;
     } else if (a == "-s") {
-      o.source = o.other_than_arch = true;
+      o.source = o.other_than_arch = o.other_than_arch_defs = true;
     } else if (a == "-o") {
       o.out = value();
-      o.other_than_arch = true;
+      o.other_than_arch = o.other_than_arch_defs = true;
     } else if (a == "-h" || a == "--help") {
       o.help = true;
     } else if (a == "--version") {
@@ -114,12 +124,14 @@ void parse_args(int argc, char const** argv, options& o) {
     } else {
       o.image = a;
       image_seen = true;
-      o.other_than_arch = true;
+      o.other_than_arch = o.other_than_arch_defs = true;
     }
   }
   if (o.help || o.version) return;
-  if (o.words_mode && o.other_than_arch) throw failure{"option '-w' takes no other option than '-arch'."};
-  if (!o.words_mode && !image_seen) throw failure{"missing image file."};
+  if (o.words_mode && (o.other_than_arch || o.filter)) throw failure{"option '-w' takes no other option than '-arch'."};
+  if (o.filter && o.other_than_arch_defs)
+    throw failure{"option '--filter' takes no image and no other options than '-arch' and '-defs'."};
+  if (!o.words_mode && !o.filter && !image_seen) throw failure{"missing image file."};
   asm_arch registry;  // fills the registry
   (void)registry;
   if (!o.read.arch.empty() && !asm_arch::arch_map.count(o.read.arch))
@@ -150,6 +162,35 @@ string read_stdin() {
   while ((n = fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
   if (ferror(stdin)) throw image_error("<stdin>", 0, "standard input cannot be read.");
   return text;
+}
+
+// The translate filter: one line out, flushed, for every line in, until the
+// input ends. The viewer waits for each answer before it sends the next value.
+int run_filter(options const& o) {
+  arch_type* arch;
+  try {
+    arch = &find_arch(o.read.arch.empty() ? "zqs24-1" : o.read.arch);
+  } catch (string const& e) {
+    throw failure{e};
+  }
+  image_defs_type defs;
+  if (!o.read.def_file.empty()) defs = parse_image_defs(o.read.def_file, read_image_file_text(o.read.def_file));
+  dis_names_type names;
+  for (image_label_type const& l : defs.labels) names.emplace(l.address, &l.name);
+  string line;
+  for (int c = getchar(); c != EOF || !line.empty(); c = getchar()) {
+    if (c != '\n' && c != EOF) {
+      line += (char)c;
+      continue;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // a CR LF line end
+    string const text = dis_filter_text(*arch, line, names) + "\n";
+    if (fwrite(text.data(), 1, text.size(), stdout) != text.size() || fflush(stdout) != 0)
+      throw failure{"standard output cannot be written."};
+    line.clear();
+    if (c == EOF) break;
+  }
+  return 0;
 }
 
 string run(options const& o) {
@@ -240,6 +281,7 @@ int main(int argc, char const** argv) {
       out.name = o.out;
       if (open_first) out.open();
     }
+    if (o.filter) return run_filter(o);
     string text = run(o);
     if (!o.out.empty() && !out.f) out.open();
     if (!out.f) {

@@ -8,7 +8,7 @@
 // line "NAME:" before a labelled word, and a "; gap" line where the addresses
 // jump. The whole trace is the listing.
 //
-//   +image=FILE   the memory image (C array, IFS or MIF)
+//   +image=FILE   the memory image (C array, IFS, MIF or vmem)
 //   +defs=FILE    its definitions file (optional: label names)
 //   +arch=ARCH    the architecture (default zqs24-1)
 module trace_tb;

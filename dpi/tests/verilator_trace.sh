@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds dpi/example/trace_tb.sv with Verilator, runs it on the images of
-# demo_images.sh (C array, IFS, MIF; without labels, with the C header, with
-# the IFS definitions) and checks its trace line by line against dis-zqs
+# demo_images.sh (C array, IFS, MIF, vmem; without labels, with the C header,
+# the IFS definitions, the SystemVerilog package) and checks its trace line by line against dis-zqs
 # (when given) and the Python package's listing: three clients of the
 # library, one listing.
 # Usage: verilator_trace.sh VERILATOR SOURCE-DIR LIBRARY IMAGE-DIR BUILD-DIR PYTHON [DIS-ZQS]
@@ -23,11 +23,11 @@ check() {  # check NAME FILE-A FILE-B
     echo "FAIL: $1"; cat "$build/diff"; status=1
   fi
 }
-# Each image without labels, with the C header and with the IFS definitions.
+# Each image without labels, with the C header, the IFS definitions and the package.
 for case in demo:zqs24-1 labels:zqs16-1; do
   prog=${case%%:*} arch=${case#*:}
-  for fmt in c ifs mif; do
-    for defs in "" "$images/$prog.h" "$images/$prog.idef"; do
+  for fmt in c ifs mif vmem; do
+    for defs in "" "$images/$prog.h" "$images/$prog.idef" "$images/$prog.svh"; do
       name=$prog-$fmt${defs:+-${defs##*.}}
       LD_LIBRARY_PATH=$(dirname "$lib") "$build/obj/Vtrace_tb" +image="$images/$prog.$fmt" \
         +arch=$arch ${defs:+"+defs=$defs"} >"$build/$name.out" 2>"$build/$name.err" || {
@@ -46,5 +46,5 @@ for case in demo:zqs24-1 labels:zqs16-1; do
   done
 done
 [ -n "$dis" ] || echo "note: dis-zqs not built, the traces were compared with the Python listing only"
-[ $status = 0 ] && echo "traces of 18 runs agree; demo-c-h:" && cat "$build/demo-c-h.trace"
+[ $status = 0 ] && echo "traces of 32 runs agree; demo-c-h:" && cat "$build/demo-c-h.trace"
 exit $status

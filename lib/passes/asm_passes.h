@@ -166,6 +166,10 @@ class asm_passes {
   void run_ifs_backend_pass();
   void run_ifs_def_backend_pass();
   void run_mif_backend_pass();
+  void run_vmem_backend_pass();
+  void run_svh_def_backend_pass();
+  // The four comment lines and the empty line that open most generated files.
+  void write_comment_head(FILE* f, char const* open, char const* close);
   void run_log_backend_pass();
   void run_xml_dump_pass();
   void run_md_backend_pass();

@@ -47,7 +47,7 @@ std::vector<cmd_option_type> const& cmd_options() {
         "If <OFMT> is 'c' a C file is geneated (default option).",
         "If <OFMT> is 'ifs' an IFS command file is generated.", "If <OFMT> is 'mif' a MIF file is geneated."},
        [](P& p, V v) {
-         if (v != "c" && v != "ifs" && v != "mif") return bad_argument("-ofmt");
+         if (v != "c" && v != "ifs" && v != "mif" && v != "vmem") return bad_argument("-ofmt");
          p.output_format = v;
          return ACCEPTED;
        }},
@@ -154,6 +154,7 @@ void asm_passes::parse_cmd_line(int argc, char const** argv, std::string file, u
     if (output_format == "c") name += ".c";
     else if (output_format == "ifs") name += ".ifs";
     else if (output_format == "mif") name += ".mif";
+    else if (output_format == "vmem") name += ".vmem";
     output_file_name = name;
   }
 }

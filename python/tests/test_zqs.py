@@ -26,7 +26,7 @@ import zqs.dis
 ASM = os.environ.get("ZQS_ASM")
 DIS = os.environ.get("ZQS_DIS")
 EXAMPLES = os.environ.get("ZQS_EXAMPLES", "examples")
-FORMATS = ("c", "ifs", "mif")
+FORMATS = ("c", "ifs", "mif", "vmem")
 LABELS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "dpi", "tests",
                       "labels.zqs")
 
@@ -49,12 +49,13 @@ class ScratchDir(unittest.TestCase):
         return run.stdout
 
     def demo_image(self, fmt):
-        """examples/demo assembled by asm-zqs: (image, definitions file). A MIF run
-        writes no definitions: its labels come from a C header."""
+        """examples/demo assembled by asm-zqs: (image, definitions file: C header,
+        IFS definitions or SystemVerilog package). A MIF run writes no definitions:
+        its labels come from a C header."""
         image, defs = (os.path.join(self.dir, "demo." + e) for e in (fmt, fmt + ".def"))
         source = os.path.join(EXAMPLES, "demo.zqs")
         self.asm("-I", EXAMPLES, "-ofmt", fmt, "-o", image, source)
-        self.asm("-I", EXAMPLES, "-ofmt", "ifs" if fmt == "ifs" else "c",
+        self.asm("-I", EXAMPLES, "-ofmt", fmt if fmt in ("ifs", "vmem") else "c",
                  "-o", os.path.join(self.dir, "defs.out"), "-odef", defs, source)
         return image, defs
 

@@ -393,8 +393,9 @@ def assemble_file(path: PathLike, arch: Optional[str] = None,
 
 def read_image(path: PathLike, defs: Optional[PathLike] = None,
                arch: Optional[str] = None) -> Program:
-    """Read a memory image (C array, IFS or MIF, recognised from the content) and, with
-    `defs`, the label names of a definitions file (C header or IFS definitions).
+    """Read a memory image (C array, IFS, MIF or Verilog memory file, recognised from the
+    content) and, with `defs`, the label names of a definitions file (C header, IFS
+    definitions or SystemVerilog package).
 
     The words are checked against `arch`; None (the default) takes the architecture the
     image's head names, else the default, as dis-zqs does without -arch. `Program.arch` is

@@ -35,7 +35,7 @@ def main(argv: Optional[List[str]] = None) -> int:
     parser.add_argument("-arch", default=None,
                         help="architecture (default: the one the image names, else zqs24-1)")
     parser.add_argument("-defs", metavar="DFILE", help="definitions file with the labels")
-    parser.add_argument("image", metavar="IMAGE", help="C array, IFS or MIF image")
+    parser.add_argument("image", metavar="IMAGE", help="C array, IFS, MIF or Verilog memory image")
     args = parser.parse_args(argv)
     try:
         program = read_image(args.image, args.defs, args.arch)

@@ -150,10 +150,10 @@ int main(int argc, char** argv) {
   asm_arch registry;
   (void)registry;
   char const* const archs[] = {"zqs24-1", "zqs24-2", "zqs24-3", "zqs24-4", "zqs16-1"};
-  char const* const formats[] = {"c", "ifs", "mif"};
+  char const* const formats[] = {"c", "ifs", "mif", "vmem"};
   size_t words = 0, labels = 0;
   for (int n = 0; n < count; ++n) {
-    std::string arch_name = archs[n % 5], fmt = formats[(n / 5) % 3];
+    std::string arch_name = archs[n % 5], fmt = formats[(n / 5) % 4];
     arch_type& arch = asm_arch::arch_map.at(arch_name);
     program p = random_program(arch_name, arch);
     spit("p.zqs", p.text);

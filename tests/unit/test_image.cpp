@@ -149,7 +149,8 @@ TEST(ImageRead, EveryRejectionNamesFileAndLine) {
   for (char& ch : cr_only) ch = ch == '\n' ? '\r' : ch;
   struct { std::string text; image_read_options opt; std::string error; } const cases[] = {
       {"", {}, "img:1: unknown image format (no words, no declaration)."},
-      {"\nhello\n", {}, "img:2: unknown image format (neither a C array, an IFS command file nor a MIF file)."},
+      {"\nhello\n", {},
+       "img:2: unknown image format (neither a C array, an IFS command file, a MIF file nor a Verilog memory file)."},
       {"\xEF\xBB\xBF" + ifs_image, {}, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
       {"\xEF\xBB\xBF" + mif_image, mif, "img:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
       {cr_only, {}, "img:1: carriage return without line feed (line ends must be LF or CR LF)."},
@@ -245,7 +246,7 @@ TEST(ImageDefs, EveryRejectionNamesFileAndLine) {
   struct { std::string text, error; } const cases[] = {
       {"", "defs:1: unknown definitions format (no definitions)."},
       {"/* x */\n\n", "defs:2: unknown definitions format (no definitions)."},
-      {"hello\n", "defs:1: unknown definitions format (neither a C header nor IFS definitions)."},
+      {"hello\n", "defs:1: unknown definitions format (neither a C header, IFS definitions nor a SystemVerilog package)."},
       {"\xEF\xBB\xBF" + co, "defs:1: the file starts with a UTF-8 byte-order mark, which asm-zqs never writes."},
       {co + "#define LABEL_A_X (1)\r#endif\n", "defs:2: carriage return without line feed (line ends must be LF or CR LF)."},
       {"#define OFFSET_ (4)\n", "defs:1: malformed line."},

@@ -1,0 +1,3 @@
+package p;
+  localparam int OFFSET = 0;
+endpackage
