@@ -129,8 +129,11 @@ class features {
     analysis_result const* r = server.result_for(uri);
     arch_type const* arch = arch_of(r);
     json items = json::array();
-    auto add = [&](std::string const& label, int kind, std::string const& detail) {
-      items.push_back({{"label", label}, {"kind", kind}, {"detail", detail}});
+    auto add = [&](std::string const& label, int kind, std::string detail) {
+      json& item = items.emplace_back(json::object());  // member by member: cheaper than a braced list
+      item["label"] = label;
+      item["kind"] = kind;
+      item["detail"] = std::move(detail);
     };
     // Kinds: 3 function (mnemonic), 6 variable (register), 14 keyword
     // (directive), 21 constant (label, variable, register name).
@@ -146,8 +149,10 @@ class features {
     if (r)
       for (auto const& s : r->symbols)
         if (s.second.type != STO_REG)
-          add(spelling(*r, s.first), 21, std::string(kind_name(s.second.type)) + " " + value_text(s.second.value));
-    return {{"isIncomplete", false}, {"items", items}};
+          add(s.second.name, 21, std::string(kind_name(s.second.type)) + " " + value_text(s.second.value));
+    json list = {{"isIncomplete", false}};
+    list["items"] = std::move(items);  // moved: a braced list would copy it
+    return list;
   }
 
   json document_symbols(json const& params) {
@@ -157,9 +162,10 @@ class features {
     json symbols = json::array();
     if (!doc || !r) return symbols;
     pos_encoding const e = server.position_encoding();
+    line_index const lines(doc->text);
     for (lsp_definition const& d : r->definitions) {
       if (d.path != doc->path) continue;
-      std::string_view const line = text_line(doc->text, d.line - 1);
+      std::string_view const line = lines.line(d.line - 1);
       json range = {{"start", {{"line", d.line - 1}, {"character", units_of(line, d.col - 1, e)}}},
                     {"end", {{"line", d.line - 1}, {"character", units_of(line, d.end_col, e)}}}};
       // Symbol kinds: 12 function (label), 13 variable (.define), 14 constant (.register).
@@ -184,12 +190,6 @@ class features {
     return asm_arch::arch_map.count(name) ? name : "zqs24-1";
   }
   arch_type const* arch_of(analysis_result const* r) { return &asm_arch::arch_map.at(arch_label(r)); }
-
-  static std::string spelling(analysis_result const& r, std::string const& key) {
-    for (lsp_definition const& d : r.definitions)
-      if (lower(d.name) == key) return d.name;
-    return key;
-  }
 
   std::string describe(std::string const& word, analysis_result const* r) {
     if (word.empty()) return "";
