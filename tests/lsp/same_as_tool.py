@@ -67,8 +67,12 @@ def server_views(server, root, cases):
                      "uri": uri, "languageId": "zqs", "version": 1, "text": text}}},
                  {"jsonrpc": "2.0", "id": k + 1, "method": "workspace/symbol", "params": {"query": "\x01"}},
                  {"jsonrpc": "2.0", "method": "textDocument/didClose", "params": {"textDocument": {"uri": uri}}}]
+    msgs += [{"jsonrpc": "2.0", "id": 0, "method": "shutdown"}, {"jsonrpc": "2.0", "method": "exit"}]
     data = b"".join(frame(json.dumps(m)) for m in msgs)
-    out = subprocess.run([server], input=data, capture_output=True, cwd=root, timeout=600).stdout
+    run = subprocess.run([server], input=data, capture_output=True, cwd=root, timeout=600)
+    if run.returncode != 0:  # a sanitizer's report too
+        sys.exit("the server ended with status %d: %s" % (run.returncode, run.stderr.decode(errors="replace")[-2000:]))
+    out = run.stdout
     views, latest = [], {}
     for a in read_answers(out):
         if a.get("method") == "textDocument/publishDiagnostics":
