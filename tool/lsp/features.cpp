@@ -106,6 +106,15 @@ word_at find_word(std::string const& text, json const& pos, pos_encoding e) {
   return w;
 }
 
+// The part of the word before a client position, in lower case.
+std::string typed_before(std::string const& text, json const& pos, pos_encoding e) {
+  std::string_view const line = text_line(text, pos.at("line").get<size_t>());
+  size_t const at = bytes_of(line, pos.at("character").get<size_t>(), e);
+  size_t from = at;
+  while (from > 0 && word_char(line[from - 1])) --from;
+  return lower(std::string(line.substr(from, at - from)));
+}
+
 class features {
  public:
   features(lsp_server& s, lsp_settings const& settings) : server(s), settings(settings) {}
@@ -128,8 +137,11 @@ class features {
     std::string const& uri = params.at("textDocument").at("uri").get_ref<std::string const&>();
     analysis_result const* r = server.result_for(uri);
     arch_type const* arch = arch_of(r);
+    document const* doc = server.documents().find(uri);
+    std::string const typed = doc ? typed_before(doc->text, params.at("position"), server.position_encoding()) : "";
     json items = json::array();
     auto add = [&](std::string const& label, int kind, std::string detail) {
+      if (label.size() < typed.size() || lower(label.substr(0, typed.size())) != typed) return;
       json& item = items.emplace_back(json::object());  // member by member: cheaper than a braced list
       item["label"] = label;
       item["kind"] = kind;
@@ -150,7 +162,8 @@ class features {
       for (auto const& s : r->symbols)
         if (s.second.type != STO_REG)
           add(s.second.name, 21, std::string(kind_name(s.second.type)) + " " + value_text(s.second.value));
-    json list = {{"isIncomplete", false}};
+    // Only what begins with the word typed so far: the client asks again as it changes.
+    json list = {{"isIncomplete", !typed.empty()}};
     list["items"] = std::move(items);  // moved: a braced list would copy it
     return list;
   }
