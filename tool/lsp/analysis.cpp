@@ -115,6 +115,7 @@ void collect(asm_passes const& p, std::string const& folder, document_store cons
     paths[f->name] = path;
     text_of(path, docs, r.texts);  // the text, kept for the features that read it
     std::vector<lsp_token>& tokens = r.tokens[path];
+    tokens.reserve(tokens.size() + 4 * f->stmts->size());
     for (asm_stmt* s : *f->stmts) {
       add_statement(s, folder, p, tokens);
       bool const defines = text_is(s->opcode, ".label") || text_is(s->opcode, ".define") ||
@@ -133,7 +134,7 @@ void collect(asm_passes const& p, std::string const& folder, document_store cons
 // What each name token names: the symbol table's kind, else that of its
 // definition (the run may have ended before), else a register of the architecture.
 void classify(asm_passes const& p, analysis_result& r) {
-  std::map<std::string, int> defined;
+  std::unordered_map<std::string, int> defined;
   for (lsp_definition const& d : r.definitions)
     defined[tolower(d.name)] = d.opcode == ".label" ? STO_LABEL : d.opcode == ".define" ? STO_VAR : STO_USER_REG;
   auto arch = asm_arch::arch_map.find(p.arch_name);
@@ -147,9 +148,12 @@ void classify(asm_passes const& p, analysis_result& r) {
       else if (d != defined.end()) t.sym = d->second;
       else if (arch != asm_arch::arch_map.end() && arch->second.sym_map.count(key)) t.sym = STO_REG;
     }
-    std::sort(file.second.begin(), file.second.end(), [](lsp_token const& a, lsp_token const& b) {
+    auto const before = [](lsp_token const& a, lsp_token const& b) {
       return a.line != b.line ? a.line < b.line : a.col < b.col;
-    });
+    };
+    // The statements come in the order of the text: sorting is seldom needed.
+    if (!std::is_sorted(file.second.begin(), file.second.end(), before))
+      std::sort(file.second.begin(), file.second.end(), before);
   }
 }
 
@@ -168,8 +172,12 @@ std::vector<asm_module::msg_element> run(std::vector<char const*> const& argv, s
   asm_zqs_run(p, (int)args.size(), args.data(), report);
   for (std::string const& path : p.read_paths) r.read_paths.insert(absolute_path(path, folder));
   r.arch = p.arch_name;
-  for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type};
+  for (auto const& s : p.ir.sym_tab) r.symbols[s.first] = {s.second.value, (int)s.second.type, s.first};
   collect(p, folder, docs, r);
+  for (auto d = r.definitions.rbegin(); d != r.definitions.rend(); ++d) {  // the first one last
+    auto s = r.symbols.find(tolower(d->name));
+    if (s != r.symbols.end()) s->second.name = d->name;
+  }
   classify(p, r);
   return asm_module::msg_lst;
 }
@@ -244,19 +252,19 @@ void lsp_settings::update(json const& section, std::string const& base) {
 }
 
 json to_diagnostic(std::string const& text, int level, unsigned int line, unsigned int col,
-                   unsigned int end_line, unsigned int end_col, std::string_view file_text,
+                   unsigned int end_line, unsigned int end_col, line_index const& lines,
                    pos_encoding e) {
   json range;
   if (line == 0) {  // no place in the file
     range = {{"start", position(0, 0)}, {"end", position(0, 0)}};
   } else if (col == 0) {  // a line without columns: all of it
-    std::string_view l = text_line(file_text, line - 1);
+    std::string_view l = lines.line(line - 1);
     range = {{"start", position(line - 1, 0)}, {"end", position(line - 1, units_of(l, l.size(), e))}};
   } else {
     if (end_line == 0) end_line = line;
     if (end_col < col && end_line == line) end_col = col;
-    std::string_view first = text_line(file_text, line - 1);
-    std::string_view last = text_line(file_text, end_line - 1);
+    std::string_view first = lines.line(line - 1);
+    std::string_view last = lines.line(end_line - 1);
     // 1-based first and inclusive last byte -> 0-based first and exclusive last.
     range = {{"start", position(line - 1, units_of(first, col - 1, e))},
              {"end", position(end_line - 1, units_of(last, end_col, e))}};
@@ -306,7 +314,12 @@ analysis_result analyse(document const& main, document_store const& docs,
     r.texts.insert(rest.texts.begin(), rest.texts.end());
   }
 
-  std::map<std::string, std::string>& texts = r.texts;
+  std::map<std::string, line_index> indexes;  // by path, of the files with messages
+  auto lines_of = [&](std::string const& path) -> line_index const& {
+    auto it = indexes.find(path);
+    if (it == indexes.end()) it = indexes.emplace(path, line_index(text_of(path, docs, r.texts))).first;
+    return it->second;
+  };
   r.diagnostics[main.path] = json::array();
   for (asm_module::msg_element const& m : msgs) {
     std::string path = main.path;
@@ -317,13 +330,12 @@ analysis_result analyse(document const& main, document_store const& docs,
       w = src_range();
     }
     if (!w.known() && !m.file.empty()) w.line = m.line;
-    json d = to_diagnostic(m.text, m.level, w.line, w.col, w.end_line, w.end_col,
-                           text_of(path, docs, texts), e);
+    json d = to_diagnostic(m.text, m.level, w.line, w.col, w.end_line, w.end_col, lines_of(path), e);
     // The .include lines that lead to the file, outermost first.
     for (include_site const& site : m.included_from) {
       std::string const from = absolute_path(site.file, folder);
       document const* open = docs.find_path(from);
-      json const at = to_diagnostic("", 0, site.line, 0, 0, 0, text_of(from, docs, texts), e);
+      json const at = to_diagnostic("", 0, site.line, 0, 0, 0, lines_of(from), e);
       d["relatedInformation"].push_back(
           {{"location", {{"uri", open ? open->uri : path_to_uri(from)}, {"range", at["range"]}}},
            {"message", "included from here"}});

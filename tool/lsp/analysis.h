@@ -28,7 +28,8 @@ struct lsp_settings {
 // A symbol of the program after pass 2.
 struct lsp_symbol {
   unsigned int value;
-  int type;  // sym_type's kind (STO_VAR ...)
+  int type;          // sym_type's kind (STO_VAR ...)
+  std::string name;  // as its first definition writes it, else in lower case
 };
 
 // Where the source defines a name: a label, a .define or a .register.
@@ -82,6 +83,6 @@ analysis_result analyse(document const& main, document_store const& docs,
 // The LSP Diagnostic of one message of the run, its text read from lines.
 nlohmann::json to_diagnostic(std::string const& text, int level, unsigned int line,
                              unsigned int col, unsigned int end_line, unsigned int end_col,
-                             std::string_view file_text, pos_encoding e);
+                             line_index const& lines, pos_encoding e);
 
 #endif

@@ -115,6 +115,16 @@ bool in_cmdline(document const& doc, json const& pos, pos_encoding e) {
   return at > k + 8 && at <= comment_start(line);
 }
 
+// The part of the word before a client position, in lower case; an option's
+// word takes its dashes too.
+std::string typed_before(std::string const& text, json const& pos, pos_encoding e, bool option = false) {
+  std::string_view const line = text_line(text, pos.at("line").get<size_t>());
+  size_t const at = bytes_of(line, pos.at("character").get<size_t>(), e);
+  size_t from = at;
+  while (from > 0 && (word_char(line[from - 1]) || (option && line[from - 1] == '-'))) --from;
+  return lower(std::string(line.substr(from, at - from)));
+}
+
 class features {
  public:
   features(lsp_server& s, lsp_settings const& settings) : server(s), settings(settings) {}
@@ -138,18 +148,24 @@ class features {
     std::string const& uri = params.at("textDocument").at("uri").get_ref<std::string const&>();
     analysis_result const* r = server.result_for(uri);
     arch_type const* arch = arch_of(r);
-    json items = json::array();
-    auto add = [&](std::string const& label, int kind, std::string const& detail) {
-      items.push_back({{"label", label}, {"kind", kind}, {"detail", detail}});
-    };
     document const* doc = server.documents().find(uri);
-    if (doc && in_cmdline(*doc, params.at("position"), server.position_encoding())) {
+    bool const options = doc && in_cmdline(*doc, params.at("position"), server.position_encoding());
+    std::string const typed = doc ? typed_before(doc->text, params.at("position"), server.position_encoding(), options) : "";
+    json items = json::array();
+    auto add = [&](std::string const& label, int kind, std::string detail) {
+      if (label.size() < typed.size() || lower(label.substr(0, typed.size())) != typed) return;
+      json& item = items.emplace_back(json::object());  // member by member: cheaper than a braced list
+      item["label"] = label;
+      item["kind"] = kind;
+      item["detail"] = std::move(detail);
+    };
+    if (options) {
       // Kind 10 property: the options of the tool, with their usage text.
       for (cmd_option_type const& o : cmd_options()) {
         std::string const d = cmd_option_description(o);
         for (char const* name : o.names) add(name, 10, d.empty() ? "option of asm-zqs" : d);
       }
-      return {{"isIncomplete", false}, {"items", items}};
+      return {{"isIncomplete", !typed.empty()}, {"items", items}};
     }
     // Kinds: 3 function (mnemonic), 6 variable (register), 14 keyword
     // (directive), 21 constant (label, variable, register name).
@@ -165,8 +181,11 @@ class features {
     if (r)
       for (auto const& s : r->symbols)
         if (s.second.type != STO_REG)
-          add(spelling(*r, s.first), 21, std::string(kind_name(s.second.type)) + " " + value_text(s.second.value));
-    return {{"isIncomplete", false}, {"items", items}};
+          add(s.second.name, 21, std::string(kind_name(s.second.type)) + " " + value_text(s.second.value));
+    // Only what begins with the word typed so far: the client asks again as it changes.
+    json list = {{"isIncomplete", !typed.empty()}};
+    list["items"] = std::move(items);  // moved: a braced list would copy it
+    return list;
   }
 
   json document_symbols(json const& params) {
@@ -176,9 +195,10 @@ class features {
     json symbols = json::array();
     if (!doc || !r) return symbols;
     pos_encoding const e = server.position_encoding();
+    line_index const lines(doc->text);
     for (lsp_definition const& d : r->definitions) {
       if (d.path != doc->path) continue;
-      std::string_view const line = text_line(doc->text, d.line - 1);
+      std::string_view const line = lines.line(d.line - 1);
       json range = {{"start", {{"line", d.line - 1}, {"character", units_of(line, d.col - 1, e)}}},
                     {"end", {{"line", d.line - 1}, {"character", units_of(line, d.end_col, e)}}}};
       // Symbol kinds: 12 function (label), 13 variable (.define), 14 constant (.register).
@@ -203,12 +223,6 @@ class features {
     return asm_arch::arch_map.count(name) ? name : "zqs24-1";
   }
   arch_type const* arch_of(analysis_result const* r) { return &asm_arch::arch_map.at(arch_label(r)); }
-
-  static std::string spelling(analysis_result const& r, std::string const& key) {
-    for (lsp_definition const& d : r.definitions)
-      if (lower(d.name) == key) return d.name;
-    return key;
-  }
 
   // Whether the word is the mnemonic of its line's instruction.
   static bool on_mnemonic(document const& doc, word_at const& w, analysis_result const* r) {

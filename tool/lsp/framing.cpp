@@ -1,6 +1,7 @@
 // Header blocks and bodies of the base protocol.
 #include "framing.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -39,6 +40,19 @@ long long content_length(std::string const& line) {
   return n;
 }
 
+// The body, a piece at a time: the header's length is only a claim, and
+// memory for it is taken as the bytes arrive.
+bool read_body(FILE* in, size_t length, std::string& body) {
+  body.clear();
+  char piece[65536];
+  while (body.size() < length) {
+    size_t got = fread(piece, 1, std::min(sizeof piece, length - body.size()), in);
+    if (got == 0) return false;
+    body.append(piece, got);
+  }
+  return true;
+}
+
 }  // namespace
 
 frame_status read_frame(FILE* in, std::string& body) {
@@ -49,9 +63,7 @@ frame_status read_frame(FILE* in, std::string& body) {
     if (line.empty()) {
       if (!in_block) continue;  // blank lines between messages
       if (length < 0) return frame_status::bad_header;
-      body.resize((size_t)length);
-      size_t got = length ? fread(&body[0], 1, (size_t)length, in) : 0;
-      return got == (size_t)length ? frame_status::ok : frame_status::end;
+      return read_body(in, (size_t)length, body) ? frame_status::ok : frame_status::end;
     }
     size_t at = lower(line).find(length_header);
     if (at != std::string::npos && at > 0) {  // a new block after stray bytes

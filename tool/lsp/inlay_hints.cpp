@@ -37,10 +37,11 @@ json hints(lsp_server& server, lsp_settings const& settings, json const& params)
   document const* doc = server.documents().find(uri);
   analysis_result const* r = server.result_for(uri);
   if (!settings.inlay_hints || !doc || !r || !r->words.count(doc->path)) return list;
+  line_index const lines(doc->text);
   for (auto const& line : r->words.at(doc->path)) {
     size_t const l = line.first - 1;
     if (l < first || l > last) continue;
-    std::string_view const text = text_line(doc->text, l);
+    std::string_view const text = lines.line(l);
     json const at = {{"line", l}, {"character", units_of(text, text.size(), server.position_encoding())}};
     list.push_back({{"position", at}, {"label", placed_words_text(line.second)}, {"paddingLeft", true}});
   }

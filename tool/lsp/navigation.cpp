@@ -93,7 +93,7 @@ class navigation {
     json list = json::array();
     std::string const& uri = params.at("textDocument").at("uri").get_ref<std::string const&>();
     document const* doc = server.documents().find(uri);
-    current = server.result_for(uri);
+    use(server.result_for(uri));
     if (!doc || !current || !current->tokens.count(doc->path)) return list;
     for (lsp_token const& t : current->tokens.at(doc->path))
       if (t.kind == token_kind::string && !t.text.empty())
@@ -107,7 +107,7 @@ class navigation {
     std::string const query = tolower(params.value("query", ""));
     json list = json::array();
     for (auto const& d : server.documents().docs) {
-      current = server.result_for(d.first);
+      use(server.result_for(d.first));
       if (!current || !current->tokens.count(d.second.path)) continue;
       for (lsp_token const& t : current->tokens.at(d.second.path)) {
         if (!t.defines || tolower(t.text).find(query) == std::string::npos) continue;
@@ -121,13 +121,19 @@ class navigation {
  private:
   lsp_server& server;
   analysis_result const* current = nullptr;  // the analysis of the request being answered
+  mutable std::map<std::string, line_index> lines;  // of the files it has answered about, by path
+
+  void use(analysis_result const* r) {
+    current = r;
+    lines.clear();
+  }
 
   // The token under a client position, in the analysis that covers the document.
   located token_at(json const& params) {
     std::string const& uri = params.at("textDocument").at("uri").get_ref<std::string const&>();
     json const& pos = params.at("position");
     document const* doc = server.documents().find(uri);
-    current = server.result_for(uri);
+    use(server.result_for(uri));
     if (!doc || !current) return {"", nullptr};
     auto file = current->tokens.find(doc->path);
     if (file == current->tokens.end()) return {"", nullptr};
@@ -175,7 +181,9 @@ class navigation {
 
   json range(located const& o) const {
     pos_encoding const e = server.position_encoding();
-    std::string_view const line = text_line(current_text(o.path), o.token->line - 1);
+    auto index = lines.find(o.path);
+    if (index == lines.end()) index = lines.emplace(o.path, line_index(current_text(o.path))).first;
+    std::string_view const line = index->second.line(o.token->line - 1);
     json const start = {{"line", o.token->line - 1}, {"character", units_of(line, o.token->col - 1, e)}};
     json const end = {{"line", o.token->line - 1}, {"character", units_of(line, o.token->end_col, e)}};
     return {{"start", start}, {"end", end}};

@@ -38,6 +38,18 @@ std::string_view text_line(std::string_view text, size_t line) {
   return text.substr(at, end - at);
 }
 
+line_index::line_index(std::string_view text) : text(text) {
+  starts.push_back(0);
+  for (size_t nl = text.find('\n'); nl != std::string_view::npos; nl = text.find('\n', nl + 1))
+    starts.push_back(nl + 1);
+}
+
+std::string_view line_index::line(size_t n) const {
+  if (n >= starts.size()) return {};
+  std::string_view l = text.substr(starts[n]);
+  return l.substr(0, text_line(l, 0).size());
+}
+
 size_t units_of(std::string_view line, size_t n, pos_encoding e) {
   size_t units = 0;
   if (n > line.size()) {  // the line end (a syntax error there) and beyond: a unit a byte

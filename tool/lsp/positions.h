@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class pos_encoding { utf8, utf16 };
 
@@ -18,6 +19,19 @@ std::string_view text_line(std::string_view text, size_t line);
 // Byte offset in text of the start of a 0-based line (the text's size
 // beyond the last line).
 size_t line_start(std::string_view text, size_t line);
+
+// The lines of a text, found in one pass: for the answers that read many
+// lines of a document (text_line scans it from the top each time).
+class line_index {
+ public:
+  explicit line_index(std::string_view text);
+  std::string_view line(size_t n) const;  // as text_line(text, n)
+  size_t count() const { return starts.size(); }
+
+ private:
+  std::string_view text;
+  std::vector<size_t> starts;  // of each line
+};
 
 // Columns of the client from bytes of a line: the units of its first n bytes.
 // A byte that is no part of valid UTF-8 counts as one unit, and so does each

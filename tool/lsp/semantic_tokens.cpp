@@ -46,18 +46,18 @@ int type_of(lsp_token const& t) {
 // of each line.
 std::vector<place> places(document const& doc, analysis_result const* r, pos_encoding e) {
   std::vector<place> list;
+  line_index const lines(doc.text);
   if (r && r->tokens.count(doc.path)) {
     for (lsp_token const& t : r->tokens.at(doc.path)) {
       int const type = type_of(t);
       if (type == NONE) continue;
-      std::string_view const line = text_line(doc.text, t.line - 1);
+      std::string_view const line = lines.line(t.line - 1);
       size_t const start = units_of(line, t.col - 1, e);
       list.push_back({t.line - 1, start, units_of(line, t.end_col, e) - start, type, t.defines ? DECLARATION : 0});
     }
   }
-  size_t lines = (size_t)std::count(doc.text.begin(), doc.text.end(), '\n') + 1;
-  for (size_t l = 0; l < lines; ++l) {
-    std::string_view const line = text_line(doc.text, l);
+  for (size_t l = 0; l < lines.count(); ++l) {
+    std::string_view const line = lines.line(l);
     size_t const at = comment_start(line);
     if (at == line.size()) continue;
     size_t const start = units_of(line, at, e);
@@ -94,7 +94,9 @@ json tokens(lsp_server& server, json const& params, bool ranged) {
     list.erase(std::remove_if(list.begin(), list.end(), [&](place const& p) { return p < from || !(p < to); }),
                list.end());
   }
-  return {{"data", encode(list)}};
+  json answer = json::object();
+  answer["data"] = encode(list);
+  return answer;
 }
 
 }  // namespace

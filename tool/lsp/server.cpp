@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unordered_set>
 
 #include "asm_utils.h"
 #include "features.h"
@@ -119,8 +120,9 @@ void lsp_server::dispatch(json const& msg) {
   auto it = requests.find(method);
   if (it == requests.end()) return reply_error(id, METHOD_NOT_FOUND, "Method not found: " + method);
   try {
-    json result = it->second(params);
-    send({{"jsonrpc", "2.0"}, {"id", id}, {"result", result}});
+    json reply = {{"jsonrpc", "2.0"}, {"id", id}};
+    reply["result"] = it->second(params);  // a braced list would copy the result
+    send(reply);
   } catch (rpc_error const& e) {
     reply_error(id, e.code, e.message);
   } catch (json::exception const& e) {
@@ -263,11 +265,12 @@ void lsp_server::drop_root(std::string const& uri, std::set<std::string>& touche
 void lsp_server::publish(std::set<std::string> const& paths) {
   for (std::string const& path : paths) {
     json list = json::array();
+    std::unordered_set<std::string> seen;  // each diagnostic once, by its text
     for (auto const& r : results) {
       auto f = r.second.diagnostics.find(path);
       if (f == r.second.diagnostics.end()) continue;
       for (json const& d : f->second)
-        if (std::find(list.begin(), list.end(), d) == list.end()) list.push_back(d);
+        if (seen.insert(d.dump(-1, ' ', false, json::error_handler_t::replace)).second) list.push_back(d);
     }
     document const* d = docs.find_path(path);
     std::string const uri = d ? d->uri : path_to_uri(path);
