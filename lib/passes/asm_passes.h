@@ -57,9 +57,10 @@ class asm_passes {
   // dump file is written or removed, whatever a .cmdline directive asks.
   bool write_files = true;
   // Not an option: texts that stand in for source files (an editor's unsaved
-  // buffers), by absolute, lexically normal path. When a path that the
-  // source search tries is a key, the text is read instead of the file,
-  // whether or not the file exists. The map must outlive the run.
+  // buffers), by absolute, lexically normal path (on Windows with the drive
+  // letter in capitals). When a path that the source search tries is a key,
+  // the text is read instead of the file, whether or not the file exists.
+  // The map must outlive the run.
   std::unordered_map<std::string, std::string> const* source_overlay = nullptr;
 
   // --- command line (cmdline.cpp)

@@ -2,6 +2,7 @@
 // each once, and applies a .cmdline directive at the top of the main file.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
@@ -169,11 +170,16 @@ void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
 
 }  // namespace
 
-// The key of a path in a source overlay: absolute and lexically normal.
+// The key of a path in a source overlay: absolute and lexically normal (on
+// Windows with backslashes and the drive letter in capitals).
 static std::string overlay_key(std::string const& path) {
   std::filesystem::path p(path);
   if (!p.is_absolute()) p = std::filesystem::path(current_dir()) / p;
-  return p.lexically_normal().string();
+  std::string key = p.lexically_normal().string();
+#ifdef _WIN32
+  if (key.size() > 1 && key[1] == ':') key[0] = (char)std::toupper((unsigned char)key[0]);
+#endif
+  return key;
 }
 
 source_file asm_passes::open_source_path(std::string const& path) {
