@@ -7,9 +7,7 @@ install(FILES docs/man/asm_zqs.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
 if(TARGET dis_zqs)
   install(FILES docs/man/dis-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-if(TARGET zqs_lsp)
-  install(FILES docs/man/zqs-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
+install(FILES docs/man/zqs-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The editor files (a Vim runtime folder, a Neovim one with the language client, a VS Code
 # extension folder) and the instruction-set reference, as committed.
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vim)
@@ -51,9 +49,7 @@ set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump,--diagnostics,--d
 if(TARGET dis_zqs)
   list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)
 endif()
-if(TARGET zqs_lsp)
-  list(APPEND man_programs zqs-lsp=$<TARGET_FILE:zqs_lsp>)
-endif()
+list(APPEND man_programs zqs-lsp=$<TARGET_FILE:zqs_lsp>)
 add_test(NAME docs/man
          COMMAND ${t}/check_man ${CMAKE_CURRENT_SOURCE_DIR}/docs/man ${CMAKE_CURRENT_BINARY_DIR} ${man_programs})
 set_tests_properties(docs/man PROPERTIES TIMEOUT 120)

@@ -18,6 +18,7 @@
 #include "asm_objects.h"
 #include "asm_utils.h"
 #include "parser_iface.h"
+#include "source_file.h"
 
 class asm_passes;
 
@@ -74,9 +75,10 @@ class asm_passes {
   // dump file is written or removed, whatever a .cmdline directive asks.
   bool write_files = true;
   // Not an option: texts that stand in for source files (an editor's unsaved
-  // buffers), by absolute, lexically normal path. When a path that the
-  // source search tries is a key, the text is read instead of the file,
-  // whether or not the file exists. The map must outlive the run.
+  // buffers), by absolute, lexically normal path (on Windows with the drive
+  // letter in capitals). When a path that the source search tries is a key,
+  // the text is read instead of the file, whether or not the file exists.
+  // The map must outlive the run.
   std::unordered_map<std::string, std::string> const* source_overlay = nullptr;
 
   // --- command line (cmdline.cpp)
@@ -89,10 +91,10 @@ class asm_passes {
 
   // --- front end (frontend.cpp)
   void run_frontend();
-  FILE* open_src_file(std::string name);
+  source_file open_src_file(std::string name);
   // Opens one path of the source search: its overlay text, else the file
   // (anything readable that is not a folder).
-  FILE* open_source_path(std::string const& path);
+  source_file open_source_path(std::string const& path);
   std::string opened_path;              // path under which open_src_file found its file
   std::vector<std::string> read_paths;  // every source the front end parsed, as opened
   // The same by the name the file goes by in the program and its messages.

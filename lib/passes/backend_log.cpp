@@ -6,7 +6,7 @@ namespace {
 
 // Reads a source file back line by line, each line whole however long it is.
 struct src_reader {
-  FILE* f;
+  source_file& f;
   bool at_end = false;
 
   // The next line without its line feed; eol tells whether it had one. Carriage returns
@@ -15,7 +15,7 @@ struct src_reader {
     std::string s;
     eol = false;
     int c;
-    while ((c = getc(f)) != EOF) {
+    while ((c = f.get()) != EOF) {
       if (c == '\n') {
         eol = true;
         break;
@@ -45,7 +45,7 @@ std::string const rule_line = "     --------------+-----------------------------
 
 size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
                                    std::unordered_map<std::string, int> include_chain) {
-  FILE* src = open_src_file(file->name);
+  source_file src = open_src_file(file->name);
   if (!src) asm_module::post_msg("Unable to read file '" + file->name + "'.", asm_module::MLV_FATAL, "", 0);
   include_chain[file->name] = 0;
   src_reader in{src};
@@ -60,14 +60,8 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
   };
   // A word expected here that belongs elsewhere means the passes and this walk disagree.
   auto check_record = [&]() {
-    if (rec >= list.size() || list[rec].file != file->name) {
-      fclose(src);
-      throw std::string("(*ait).file == file->name");
-    }
-    if (list[rec].line != cur_line) {
-      fclose(src);
-      throw std::string("(*ait).line == cur_line");
-    }
+    if (rec >= list.size() || list[rec].file != file->name) throw std::string("(*ait).file == file->name");
+    if (list[rec].line != cur_line) throw std::string("(*ait).line == cur_line");
   };
 
   fputs(ASM_EOL, log);
@@ -80,14 +74,8 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
       std::string const inc = stmt->args->empty() ? std::string() : (*stmt->args)[0]->data;
       auto it = ir.file_map.find(inc);
       // A recursive include was refused by the passes and placed no words.
-      if (it != ir.file_map.end() && !include_chain.count(inc)) {
-        try {
-          rec = log_file_walker(log, rec, it->second, include_chain);
-        } catch (...) {
-          fclose(src);
-          throw;
-        }
-      }
+      if (it != ir.file_map.end() && !include_chain.count(inc))
+        rec = log_file_walker(log, rec, it->second, include_chain);
     } else if (op == ".var" || op == ".str" || op.empty() || op[0] != '.') {
       check_record();
       std::string text = in.next(eol);
@@ -108,7 +96,6 @@ size_t asm_passes::log_file_walker(FILE* log, size_t rec, asm_file* file,
   while (!in.at_end) plain_line();
   fputs(ASM_EOL ASM_EOL, log);
   fprintf(log, " ------------------ END OF FILE: %s " ASM_EOL ASM_EOL, file->name.c_str());
-  fclose(src);
   return rec;
 }
 

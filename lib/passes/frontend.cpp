@@ -2,6 +2,7 @@
 // each once, and applies a .cmdline directive at the top of the main file.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
@@ -40,20 +41,20 @@ struct memory_guard {
   ~memory_guard() { parse_position.memory = std::pmr::new_delete_resource(); }
 };
 
-// Closes the source and releases the scanner however the parse ends.
-// The stream gets a buffer of our own, which spares it a size query of the
-// file (the scanner reads in large blocks anyway).
+// Releases the scanner however the parse ends (the source closes itself).
+// A file's stream gets a buffer of our own, which spares it a size query of
+// the file (the scanner reads in large blocks anyway).
 struct parse_guard {
-  FILE* f;
   char buf[4096];
-  explicit parse_guard(FILE* f) : f(f) {
-    setvbuf(f, buf, _IOFBF, sizeof buf);
-    scanner_begin(f);
+  explicit parse_guard(source_file& src) {
+    if (FILE* f = src.file()) {
+      setvbuf(f, buf, _IOFBF, sizeof buf);
+      scanner_begin(f);
+    } else {
+      scanner_begin(*src.text());
+    }
   }
-  ~parse_guard() {
-    scanner_end();
-    fclose(f);
-  }
+  ~parse_guard() { scanner_end(); }
 };
 
 // The process's current directory, or an empty string when it is unknown.
@@ -149,11 +150,11 @@ void apply_cmdline(asm_passes& p, asm_stmt* s, std::string const& file, bool all
 // Opens an included file: the search of open_src_file, and when that finds
 // nothing, the folder of the including file. found: the name the file goes by,
 // its path when it was found in that folder.
-FILE* open_include(asm_passes& p, std::string const& name, std::string const& folder,
-                   std::string& found) {
+source_file open_include(asm_passes& p, std::string const& name, std::string const& folder,
+                         std::string& found) {
   found = name;
-  if (FILE* f = p.open_src_file(name)) return f;
-  if (folder.empty() || is_absolute(name) || name.find('\0') != std::string::npos) return nullptr;
+  if (source_file f = p.open_src_file(name)) return f;
+  if (folder.empty() || is_absolute(name) || name.find('\0') != std::string::npos) return {};
   found = folder + name;
   return p.open_source_path(found);
 }
@@ -163,56 +164,49 @@ void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
   std::string found;
   for (asm_stmt* s : *file->stmts) {
     if (!text_is(s->opcode, ".include")) continue;
-    if (FILE* f = open_include(p, (*s->args)[0]->data, folder, found)) {
-      p.note_source(f);
-      fclose(f);
-    }
+    if (source_file f = open_include(p, (*s->args)[0]->data, folder, found)) p.note_source(f.file());
   }
 }
 
 }  // namespace
 
-// The key of a path in a source overlay: absolute and lexically normal.
+// The key of a path in a source overlay: absolute and lexically normal (on
+// Windows with backslashes and the drive letter in capitals).
 static std::string overlay_key(std::string const& path) {
   std::filesystem::path p(path);
   if (!p.is_absolute()) p = std::filesystem::path(current_dir()) / p;
-  return p.lexically_normal().string();
+  std::string key = p.lexically_normal().string();
+#ifdef _WIN32
+  if (key.size() > 1 && key[1] == ':') key[0] = (char)std::toupper((unsigned char)key[0]);
+#endif
+  return key;
 }
 
-FILE* asm_passes::open_source_path(std::string const& path) {
+source_file asm_passes::open_source_path(std::string const& path) {
   if (source_overlay) {
     auto it = source_overlay->find(overlay_key(path));
-    if (it != source_overlay->end()) {
-#ifdef _WIN32
-      return nullptr;  // no stream over memory here; the overlay is not offered on Windows
-#else
-      // A read-only stream over the text (it outlives the run); an empty
-      // text gives a stream at its end.
-      std::string const& text = it->second;
-      return fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-#endif
-    }
+    if (it != source_overlay->end()) return source_file(it->second);  // the text outlives the run
   }
-  return open_readable(path);
+  return source_file(open_readable(path));
 }
 
-FILE* asm_passes::open_src_file(std::string name) {
+source_file asm_passes::open_src_file(std::string name) {
   // A name with a NUL byte (a "\x00" escape) names no file: the system would
   // see only the part before it, and two different names reaching one file
   // would slip past the recursion check.
-  if (name.find('\0') != std::string::npos) return nullptr;
+  if (name.find('\0') != std::string::npos) return {};
   auto open_as = [this](std::string path) {
-    FILE* f = open_source_path(path);
+    source_file f = open_source_path(path);
     if (f) opened_path = std::move(path);
     return f;
   };
-  if (FILE* f = open_as(name)) return f;
+  if (source_file f = open_as(name)) return f;
   std::string cwd = current_dir();
   if (!cwd.empty())
-    if (FILE* f = open_as(cwd + "/" + name)) return f;
+    if (source_file f = open_as(cwd + "/" + name)) return f;
   for (std::string const& dir : inc_file_list)
-    if (FILE* f = open_as(dir + "/" + name)) return f;
-  return nullptr;
+    if (source_file f = open_as(dir + "/" + name)) return f;
+  return {};
 }
 
 void asm_passes::run_frontend() {
@@ -237,16 +231,16 @@ void asm_passes::run_frontend() {
     lny_var.parsed_file = nullptr;
     lny_var.after_error = false;
 
-    FILE* f = open_src_file(cur.name);
-    if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line, cur.from_where);
-    read_paths.push_back(opened_path);
-    source_path[cur.name] = opened_path;
-    note_source(f);
     bool read_error;
     {
+      source_file f = open_src_file(cur.name);
+      if (!f) fatal("Unable to read file '" + cur.name + "'.", cur.from_file, cur.from_line, cur.from_where);
+      read_paths.push_back(opened_path);
+      source_path[cur.name] = opened_path;
+      note_source(f.file());
       parse_guard guard(f);
       if (yyparse() != 0) report_further_syntax_errors();
-      read_error = ferror(f) != 0;
+      read_error = f.failed();
     }
     asm_file* parsed = lny_var.parsed_file;
     if (read_error) {
@@ -270,13 +264,14 @@ void asm_passes::run_frontend() {
             std::string& inc = (*s->args)[0]->data;
             if (queued.count(inc)) continue;
             std::string found;
-            FILE* test = open_include(*this, inc, folder, found);
             src_range where = range_of(s);
             where.col = (*s->args)[0]->col;
             where.end_col = (*s->args)[0]->end_col;
-            if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line, where);
-            note_source(test);
-            fclose(test);
+            {
+              source_file test = open_include(*this, inc, folder, found);
+              if (!test) fatal("Unable to read file '" + inc + "'.", cur.name, s->line, where);
+              note_source(test.file());
+            }
             inc = found;
             if (queued.insert(found).second) queue.push_back({found, cur.name, s->line, where});
           } else if (text_is(s->opcode, ".cmdline")) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory_resource>
 #include <string>
+#include <string_view>
 
 #include "asm_objects.h"
 
@@ -37,6 +38,8 @@ void scan_error(char const* text, unsigned int col, unsigned int end_col);
 void report_further_syntax_errors();
 // Points the scanner at a newly opened file, in normal mode, with no state left over.
 void scanner_begin(FILE* in);
+// The same for a text in memory, read in place of a file (it must outlive the scan).
+void scanner_begin(std::string_view text);
 // Releases the scanner's buffers after a parse.
 void scanner_end();
 

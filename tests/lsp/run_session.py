@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""run_session.py SERVER CASE [--update]: replays CASE/session against the
-language server and compares what it answers with CASE/expected.
+"""run_session.py SERVER CASE [--update] [--windows]: replays CASE/session
+against the language server and compares what it answers with CASE/expected.
 
 The files of CASE/files are copied into a private temporary folder, which
 the session and the answers name through a symbolic link ($DIR); the server
@@ -10,8 +10,13 @@ must hold afterwards exactly what they held before: the server writes no file.
 Lines of a session: a JSON message (sent framed), "raw TEXT" (TEXT with
 Python escapes, sent as it is), "# ..." (comment). Input ends after the last
 line. expected: one answer per line, then "exit N" with the status.
+
+--windows: the server is a Windows program under Wine, which sees the folder
+as Z:\tmp\...: the session names it file:///z%3A/tmp/... as VS Code does
+("file://$DIR" there; a session may spell a drive itself, as in file:///Z:$DIR),
+and the answers' drive-letter URIs and paths are read back as $DIR.
 """
-import json, os, shutil, subprocess, sys, tempfile
+import json, os, re, shutil, subprocess, sys, tempfile
 
 
 def frame(body):
@@ -34,8 +39,22 @@ def listing(folder):
                   for d, _, files in os.walk(folder) for f in files)
 
 
+def unix_paths(value, link):
+    """The answer with Wine's names of the folder (link) given as on Linux."""
+    if isinstance(value, dict):
+        return {unix_paths(k, link): unix_paths(v, link) for k, v in value.items()}
+    if isinstance(value, list):
+        return [unix_paths(v, link) for v in value]
+    if not isinstance(value, str):
+        return value
+    value = value.replace("file:///z%3A" + link, "file://" + link).replace("file:///Z:" + link, "file://" + link)
+    win = re.escape("Z:" + link.replace("/", "\\"))
+    return re.sub(win + r"((?:\\[^\\\s,]+)*)", lambda m: link + m.group(1).replace("\\", "/"), value)
+
+
 def main():
     server, case = os.path.abspath(sys.argv[1]), sys.argv[2]
+    windows = "--windows" in sys.argv
     with tempfile.TemporaryDirectory() as tmp:
         src, cwd = os.path.join(tmp, "src"), os.path.join(tmp, "cwd")
         os.mkdir(cwd)
@@ -48,7 +67,10 @@ def main():
         before = listing(src)
         data = b""
         for line in open(os.path.join(case, "session"), encoding="utf-8"):
-            line = line.rstrip("\n").replace("$DIR", link)
+            line = line.rstrip("\n")
+            if windows:
+                line = line.replace("file://$DIR", "file:///z%3A$DIR")
+            line = line.replace("$DIR", link)
             if not line or line.startswith("#"):
                 continue
             if line.startswith("raw "):
@@ -56,7 +78,8 @@ def main():
             else:
                 data += frame(json.dumps(json.loads(line)))
         run = subprocess.run([server], input=data, capture_output=True, cwd=cwd, timeout=60)
-        got = [json.dumps(a, sort_keys=True, ensure_ascii=False).replace(link, "$DIR")
+        got = [json.dumps(unix_paths(a, link) if windows else a, sort_keys=True,
+                          ensure_ascii=False).replace(link, "$DIR")
                for a in read_answers(run.stdout)]
         got.append("exit %d" % run.returncode)
         problems = []

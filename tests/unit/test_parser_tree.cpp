@@ -270,7 +270,7 @@ TEST_F(FrontEnd, IncludeSearchOrder) {
   EXPECT_EQ(stmts(1), "FROM2@1\n");
   EXPECT_EQ(stmts(2), "FROM1@1\n");
   // Directories never open as sources, so the empty name finds nothing.
-  EXPECT_EQ(p.open_src_file(""), nullptr);
+  EXPECT_FALSE(p.open_src_file(""));
 }
 
 TEST_F(FrontEnd, CmdlineDirective) {

@@ -1,5 +1,15 @@
 // zqs-lsp: the language server of the assembler, over standard input and output.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define fdopen _fdopen
+#define STDOUT_FILENO 1
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -41,6 +51,11 @@ int main(int argc, char** argv) {
   }
   // The protocol keeps standard output to itself: anything else that would
   // print there goes to standard error.
+#ifdef _WIN32
+  // Content-Length counts bytes: no CR LF translation either way.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(STDOUT_FILENO, _O_BINARY);
+#endif
   int proto_fd = dup(STDOUT_FILENO);
   FILE* proto = proto_fd >= 0 ? fdopen(proto_fd, "wb") : nullptr;
   if (!proto || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {

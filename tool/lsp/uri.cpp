@@ -1,4 +1,6 @@
-// Percent encoding of file: URIs.
+// Percent encoding of file: URIs, and the Windows form of their paths:
+// file:///C:/dir/a.zqs (or file:///c%3A/dir/a.zqs, as VS Code writes it) is
+// C:\dir\a.zqs.
 #include "uri.h"
 
 #include <cctype>
@@ -10,6 +12,23 @@ int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   c = (char)std::tolower((unsigned char)c);
   return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+#ifdef _WIN32
+// "C:" at the start of a path, drive letter and colon.
+bool has_drive(std::string const& path) {
+  return path.size() >= 2 && std::isalpha((unsigned char)path[0]) && path[1] == ':' &&
+         (path.size() == 2 || path[2] == '/' || path[2] == '\\');
+}
+#endif
+
+// One spelling of a drive for every path: the drive letter in capitals, as the
+// system names the working folder (clients send c: as well as C:).
+std::string with_upper_drive(std::string path) {
+#ifdef _WIN32
+  if (has_drive(path)) path[0] = (char)std::toupper((unsigned char)path[0]);
+#endif
+  return path;
 }
 
 }  // namespace
@@ -32,13 +51,25 @@ std::string uri_to_path(std::string const& uri) {
       path += rest[i];
     }
   }
+#ifdef _WIN32
+  if (has_drive(path.substr(1))) path.erase(0, 1);  // "/C:/dir" is C:/dir
+#endif
   return path;
 }
 
 std::string path_to_uri(std::string const& path) {
   static char const hex[] = "0123456789ABCDEF";
+  std::string p = path;
   std::string uri = "file://";
-  for (unsigned char c : path) {
+#ifdef _WIN32
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  if (has_drive(p)) {  // the drive's colon stays as it is
+    uri += "/" + with_upper_drive(p.substr(0, 2));
+    p.erase(0, 2);
+  }
+#endif
+  for (unsigned char c : p) {
     if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
       uri += (char)c;
     } else {
@@ -53,5 +84,5 @@ std::string path_to_uri(std::string const& path) {
 std::string absolute_path(std::string const& path, std::string const& base) {
   std::filesystem::path p(path);
   if (!p.is_absolute()) p = std::filesystem::path(base) / p;
-  return p.lexically_normal().string();
+  return with_upper_drive(p.lexically_normal().string());
 }
