@@ -12,6 +12,7 @@
 #include "navigation.h"
 #include "semantic_tokens.h"
 #include "uri.h"
+#include "workspace.h"
 
 using nlohmann::json;
 
@@ -140,6 +141,15 @@ json lsp_server::initialize(json const& params) {
   if (params.contains("rootUri") && params["rootUri"].is_string()) {
     std::string p = uri_to_path(params["rootUri"]);
     if (!p.empty()) root = p;
+    if (!p.empty()) folders = {p};
+  }
+  if (params.contains("workspaceFolders") && params["workspaceFolders"].is_array()) {
+    folders.clear();
+    for (json const& f : params["workspaceFolders"])
+      if (f.is_object() && f.contains("uri") && f["uri"].is_string()) {
+        std::string const p = uri_to_path(f["uri"]);
+        if (!p.empty()) folders.push_back(p);
+      }
   }
   json const options = params.value("initializationOptions", json::object());
   settings.update(options.contains("asmZqs") ? options["asmZqs"] : options, root);
@@ -165,8 +175,12 @@ json lsp_server::initialize(json const& params) {
 
 void lsp_server::did_open(json const& params) {
   json const& d = params.at("textDocument");
-  docs.open(d.at("uri"), d.at("text"), d.value("version", 0LL));
-  analyse_for(d.at("uri"));
+  document const& doc = docs.open(d.at("uri"), d.at("text"), d.value("version", 0LL));
+  disk_roots.erase(doc.uri);  // its own analysis reads the open text from now on
+  bool read = false;
+  for (auto const& r : results) read = read || (r.first != doc.uri && r.second.read_paths.count(doc.path));
+  if (read) analyse_for(doc.uri);
+  else adopt(doc.uri);
 }
 
 void lsp_server::did_change(json const& params) {
@@ -192,6 +206,7 @@ void lsp_server::did_close(json const& params) {
   std::set<std::string> touched;
   drop_root(uri, touched);
   docs.close(uri);
+  prune_disk_roots(touched);
   publish(touched);
   // The main files that read it read the file on disk from now on.
   std::vector<std::string> readers;
@@ -223,14 +238,24 @@ void lsp_server::analyse_for(std::string const& uri) {
 }
 
 void lsp_server::analyse_root(std::string const& uri) {
-  document* d = docs.find(uri);
-  if (!d) return;
+  document const* d = docs.find(uri);
+  document disk;
+  if (!d) {  // a main file from disk, read anew
+    disk.uri = uri;
+    disk.path = uri_to_path(uri);
+    if (!disk_roots.count(uri) || !read_text_file(disk.path, disk.text)) return;
+    d = &disk;
+  }
+  analysis_result r = analyse(*d, docs, settings, encoding);
+  say("analysed " + d->path + ": " + std::to_string(r.read_paths.size()) + " file(s) read");
+  keep_root(uri, std::move(r));
+}
+
+void lsp_server::keep_root(std::string const& uri, analysis_result r) {
   std::set<std::string> touched;
   auto old = results.find(uri);
   if (old != results.end())
     for (auto const& f : old->second.diagnostics) touched.insert(f.first);
-  analysis_result r = analyse(*d, docs, settings, encoding);
-  say("analysed " + d->path + ": " + std::to_string(r.read_paths.size()) + " file(s) read");
   for (auto const& f : r.diagnostics) touched.insert(f.first);
   // An open file this one includes is analysed through it, not on its own.
   std::vector<std::string> included;
@@ -249,8 +274,42 @@ void lsp_server::adopt_orphans() {
     bool read = false;
     for (auto const& r : results) read = read || r.second.read_paths.count(d.second.path);
     if (!read) {
-      analyse_root(d.first);
+      adopt(d.first);
       return adopt_orphans();  // the analysis may have taken in others
+    }
+  }
+}
+
+void lsp_server::adopt(std::string const& uri) {
+  document const* d = docs.find(uri);
+  if (!d || d->path.empty()) return;
+  std::string const path = d->path;
+  for (std::string const& main : workspace_mains(folders, path)) {
+    if (docs.find_path(main)) continue;  // an open main file has its own analysis
+    // A file that includes its includer is a main file of its own (a cycle).
+    if (includes_name(d->text, std::filesystem::path(main).filename().string())) continue;
+    document disk{path_to_uri(main), main, "", 0};
+    if (!read_text_file(main, disk.text)) continue;
+    analysis_result r = analyse(disk, docs, settings, encoding);
+    if (!r.read_paths.count(path)) continue;
+    say("analysed " + main + " for " + path);
+    disk_roots.insert(disk.uri);
+    return keep_root(disk.uri, std::move(r));
+  }
+  analyse_root(uri);
+}
+
+void lsp_server::prune_disk_roots(std::set<std::string>& touched) {
+  for (auto it = disk_roots.begin(); it != disk_roots.end();) {
+    auto r = results.find(*it);
+    bool reads_open = false;
+    if (r != results.end())
+      for (auto const& d : docs.docs) reads_open = reads_open || r->second.read_paths.count(d.second.path);
+    if (reads_open) {
+      ++it;
+    } else {
+      drop_root(*it, touched);
+      it = disk_roots.erase(it);
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -39,6 +40,9 @@ class lsp_server {
   bool shut_down = false;
   pos_encoding encoding = pos_encoding::utf16;
   std::string root;  // the workspace folder: relative include folders start there
+  std::vector<std::string> folders;  // the workspace folders the client named
+  // Main files analysed from disk, not open, for the open includes they read.
+  std::set<std::string> disk_roots;
   lsp_settings settings;
   bool inlay_refresh = false;  // the client takes workspace/inlayHint/refresh
   unsigned int requests_sent = 0;
@@ -64,6 +68,13 @@ class lsp_server {
   // Analyses the document, or the open main files that read it.
   void analyse_for(std::string const& uri);
   void analyse_root(std::string const& uri);
+  // Keeps the analysis of a main file and publishes what changed.
+  void keep_root(std::string const& uri, analysis_result r);
+  // Analyses a document no analysis reads yet: inside a main file of the
+  // workspace that includes it, else on its own.
+  void adopt(std::string const& uri);
+  // Drops the main files from disk that no longer read an open document.
+  void prune_disk_roots(std::set<std::string>& touched);
   void drop_root(std::string const& uri, std::set<std::string>& touched);
   // Analyses on their own the open documents that no main file reads any
   // more, after a main file was closed. (Not after each change: a syntax
