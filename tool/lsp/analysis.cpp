@@ -189,14 +189,19 @@ std::string message_path(asm_module::msg_element const& m, std::string const& fo
 
 // Adds the lines of the scanner's and the parser's messages (the codes
 // ZQS20xx) to lines, by absolute path; whether it added any.
+// Whether the message is one of the scanner's or the parser's.
+bool is_syntax_message(asm_module::msg_element const& m) {
+  if (m.level != asm_module::MLV_ERROR || m.file.empty()) return false;
+  msg_code_type const* c = message_code(m.text);
+  return c && std::strncmp(c->code, "ZQS20", 5) == 0;
+}
+
 bool add_unparsed_lines(std::vector<asm_module::msg_element> const& msgs, std::string const& folder,
                         std::map<std::string, std::set<unsigned int>>& lines) {
   bool added = false;
   for (asm_module::msg_element const& m : msgs) {
-    if (m.level != asm_module::MLV_ERROR) continue;
-    msg_code_type const* c = message_code(m.text);
+    if (!is_syntax_message(m)) continue;
     std::string const path = message_path(m, folder);
-    if (!c || std::strncmp(c->code, "ZQS20", 5) != 0 || path.empty()) continue;
     // The place, not the line counted: a fault at a line end is on the line it ends.
     unsigned int const line = m.where.known() ? m.where.line : m.line;
     if (line > 0) added = lines[path].insert(line).second || added;
@@ -289,21 +294,29 @@ analysis_result analyse(document const& main, document_store const& docs,
   for (std::string const& w : words) argv.push_back(w.c_str());
 
   std::unordered_map<std::string, std::string> const overlay = docs.overlay();
-  std::vector<asm_module::msg_element> const msgs = run(argv, folder, overlay, docs, r);
+  std::vector<asm_module::msg_element> msgs = run(argv, folder, overlay, docs, r);
   // A line holds one statement: without the lines that do not parse, the
   // rest of each file parses, and the features see its tree and symbols.
   std::map<std::string, std::set<unsigned int>> broken;
   if (add_unparsed_lines(msgs, folder, broken)) {
-    // The files the diagnostics show syntax errors in; others found below
-    // are only read because of these.
+    // The files the first run shows syntax errors in.
     for (auto const& f : broken) r.unparsed.insert(f.first);
     analysis_result rest;
-    // Files that a failed parse kept from being read may hide syntax errors of their own.
+    // Files that a failed parse kept from being read may hide syntax errors
+    // of their own: they are reported too.
+    std::vector<asm_module::msg_element> hidden;
     for (int round = 0; round < 4; ++round) {
       std::unordered_map<std::string, std::string> blanked = overlay;
       for (auto const& f : broken) set_overlay(blanked, f.first, blank_lines(text_of(f.first, docs, r.texts), f.second));
       rest = analysis_result();
-      if (!add_unparsed_lines(run(argv, folder, blanked, docs, rest), folder, broken)) break;
+      std::vector<asm_module::msg_element> const more = run(argv, folder, blanked, docs, rest);
+      for (asm_module::msg_element const& m : more)
+        if (is_syntax_message(m) && !r.unparsed.count(message_path(m, folder))) hidden.push_back(m);
+      if (!add_unparsed_lines(more, folder, broken)) break;
+    }
+    for (asm_module::msg_element const& m : hidden) {
+      r.unparsed.insert(message_path(m, folder));
+      msgs.push_back(m);
     }
     r.read_paths.insert(rest.read_paths.begin(), rest.read_paths.end());
     r.arch = rest.arch;
