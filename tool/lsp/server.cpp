@@ -242,7 +242,7 @@ void lsp_server::analyse_root(std::string const& uri) {
   document disk;
   if (!d) {  // a main file from disk, read anew
     disk.uri = uri;
-    disk.path = uri_to_path(uri);
+    disk.path = absolute_path(uri_to_path(uri), "/");  // the form the documents' paths take
     if (!disk_roots.count(uri) || !read_text_file(disk.path, disk.text)) return;
     d = &disk;
   }
@@ -284,8 +284,9 @@ void lsp_server::adopt(std::string const& uri) {
   document const* d = docs.find(uri);
   if (!d || d->path.empty()) return;
   std::string const path = d->path;
-  for (std::string const& main : workspace_mains(folders, path)) {
-    if (docs.find_path(main)) continue;  // an open main file has its own analysis
+  for (std::string const& found : workspace_mains(folders, path)) {
+    std::string const main = absolute_path(found, "/");  // the form the documents' paths take
+    if (main == path || docs.find_path(main)) continue;  // an open main file has its own analysis
     // A file that includes its includer is a main file of its own (a cycle).
     if (includes_name(d->text, std::filesystem::path(main).filename().string())) continue;
     document disk{path_to_uri(main), main, "", 0};
