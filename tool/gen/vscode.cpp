@@ -31,6 +31,18 @@ std::string words_regexp(std::vector<std::string> const& words) {
 // The client library of editors/vscode/extension.js, pinned (its lock is committed beside).
 char const* const language_client_version = "9.0.1";
 
+// The fields the problem matchers share, up to the value of their regexp.
+std::string matcher_head(std::string const& name) {
+  return "      \"name\": \"" + name +
+         "\",\n"
+         "      \"owner\": \"asm-zqs\",\n"
+         "      \"source\": \"asm-zqs\",\n"
+         "      \"severity\": \"error\",\n"
+         "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
+         "      \"pattern\": {\n"
+         "        \"regexp\": ";
+}
+
 // The settings of the extension: where the server is, and the section asmZqs that
 // extension.js hands to zqs-lsp (initializationOptions, workspace/didChangeConfiguration).
 std::string configuration() {
@@ -97,14 +109,8 @@ std::string vscode_package() {
          "      \"scopeName\": \"source.zqs\",\n"
          "      \"path\": \"./syntaxes/zqs.tmLanguage.json\"\n"
          "    }],\n"
-         "    \"problemMatchers\": [{\n"
-         "      \"name\": \"asm-zqs\",\n"
-         "      \"owner\": \"asm-zqs\",\n"
-         "      \"source\": \"asm-zqs\",\n"
-         "      \"severity\": \"error\",\n"
-         "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
-         "      \"pattern\": {\n"
-         "        \"regexp\": " +
+         "    \"problemMatchers\": [{\n" +
+         matcher_head("asm-zqs") +
          json_string(report_regexp) +
          ",\n"
          "        \"severity\": 1,\n"
@@ -112,14 +118,8 @@ std::string vscode_package() {
          "        \"line\": 3,\n"
          "        \"message\": 4\n"
          "      }\n"
-         "    }, {\n"
-         "      \"name\": \"asm-zqs-gnu\",\n"
-         "      \"owner\": \"asm-zqs\",\n"
-         "      \"source\": \"asm-zqs\",\n"
-         "      \"severity\": \"error\",\n"
-         "      \"fileLocation\": [\"autoDetect\", \"${workspaceFolder}\"],\n"
-         "      \"pattern\": {\n"
-         "        \"regexp\": " +
+         "    }, {\n" +
+         matcher_head("asm-zqs-gnu") +
          json_string(gnu_regexp) +
          ",\n"
          "        \"file\": 1,\n"
