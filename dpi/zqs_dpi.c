@@ -44,6 +44,15 @@ static void set_error(const char* text) {
 
 static zqs_program* program(void* image) { return (zqs_program*)image; }
 
+/* Sets the failure text "FUNCTION: no image." for a null handle; gives 1 then. */
+static int no_image(void* image, const char* function) {
+  char text[128];
+  if (image != NULL) return 0;
+  snprintf(text, sizeof text, "%s: no image.", function);
+  set_error(text);
+  return 1;
+}
+
 const char* zqs_dpi_error(void) {
   /* Copied, so that the caller's copy survives the next failure's text. */
   memcpy(error_result, last_error, sizeof error_result);
@@ -68,18 +77,66 @@ void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch) 
 
 void zqs_dpi_image_free(void* image) { zqs_program_free(program(image)); }
 
+/* Splits args at blanks into argv (quotes removed); the words are written into
+ * buf, which has room for all of args. Gives the number of words, or -1 for an
+ * unclosed quote. argv has room for one word per byte of args. */
+static int split_args(const char* args, char* buf, const char** argv) {
+  int n = 0;
+  while (*args != '\0') {
+    int quoted = 0;
+    while (*args == ' ' || *args == '\t' || *args == '\n' || *args == '\r') args++;
+    if (*args == '\0') break;
+    argv[n++] = buf;
+    while (*args != '\0' && (quoted || (*args != ' ' && *args != '\t' && *args != '\n' &&
+                                         *args != '\r'))) {
+      if (*args == '"') quoted = !quoted;
+      else *buf++ = *args;
+      args++;
+    }
+    if (quoted) return -1;
+    *buf++ = '\0';
+  }
+  return n;
+}
+
+void* zqs_dpi_program_load(const char* args) {
+  zqs_program* p = NULL;
+  size_t size;
+  char* buf;
+  const char** argv;
+  int argc;
+  if (args == NULL) {
+    set_error("zqs_dpi_program_load: args must not be null.");
+    return NULL;
+  }
+  size = strlen(args) + 1;
+  buf = (char*)malloc(size);
+  argv = (const char**)malloc(size * sizeof *argv);
+  if (buf == NULL || argv == NULL) {
+    set_error("zqs_dpi_program_load: out of memory.");
+    argc = -2;
+  } else {
+    argc = split_args(args, buf, argv);
+    if (argc == -1) set_error("zqs_dpi_program_load: a quote is not closed.");
+  }
+  if (argc >= 0 && zqs_assemble_file(argc, argv, &p) != 0) {
+    set_error(zqs_program_report(p));
+    zqs_program_free(p);
+    p = NULL;
+  }
+  free(buf);
+  free((void*)argv);
+  return p;
+}
+
+const char* zqs_dpi_image_arch(void* image) {
+  if (no_image(image, "zqs_dpi_image_arch")) return "";
+  return zqs_program_arch(program(image));
+}
+
 int zqs_dpi_image_word_count(void* image) {
   size_t n = zqs_program_word_count(program(image));
   return n > 0x7FFFFFFF ? 0x7FFFFFFF : (int)n;
-}
-
-/* Sets the failure text "FUNCTION: no image." for a null handle; gives 1 then. */
-static int no_image(void* image, const char* function) {
-  char text[128];
-  if (image != NULL) return 0;
-  snprintf(text, sizeof text, "%s: no image.", function);
-  set_error(text);
-  return 1;
 }
 
 int zqs_dpi_image_word(void* image, int index, unsigned int* address, unsigned int* word) {
@@ -236,6 +293,49 @@ const char* zqs_dpi_listing_lines(void* image, unsigned int address) {
     return "";
   }
   return part;
+}
+
+int zqs_dpi_source(void* image, unsigned int address, const char** file, unsigned int* line) {
+  const char* f = "";
+  unsigned int l = 0;
+  if (no_image(image, "zqs_dpi_source")) return 1;
+  if (zqs_program_source(program(image), address, &f, &l, NULL) != 0)
+    return no_word("zqs_dpi_source", address);
+  if (l == 0) {
+    set_error("zqs_dpi_source: an image has no source lines.");
+    return 1;
+  }
+  if (file != NULL) *file = f;
+  if (line != NULL) *line = l;
+  return 0;
+}
+
+const char* zqs_dpi_source_text(void* image, unsigned int address) {
+  const char* text = "";
+  if (zqs_dpi_source(image, address, NULL, NULL) != 0) return "";
+  zqs_program_source(program(image), address, NULL, NULL, &text);
+  return text;
+}
+
+int zqs_dpi_cover(void* image, unsigned int address) {
+  if (no_image(image, "zqs_dpi_cover")) return 1;
+  if (zqs_program_cover(program(image), address) != 0) return no_word("zqs_dpi_cover", address);
+  return 0;
+}
+
+int zqs_dpi_write_coverage(void* image, const char* path) {
+  char msg[ZQS_DPI_TEXT_SIZE];
+  if (no_image(image, "zqs_dpi_write_coverage")) return 1;
+  if (zqs_program_write_coverage(program(image), path, msg, sizeof msg) != 0) {
+    set_error(msg);
+    return 1;
+  }
+  return 0;
+}
+
+const char* zqs_dpi_coverage_summary(void* image) {
+  if (no_image(image, "zqs_dpi_coverage_summary")) return "";
+  return zqs_program_coverage_summary(program(image));
 }
 
 #ifdef __cplusplus

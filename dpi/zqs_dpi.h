@@ -29,6 +29,31 @@ const char* zqs_dpi_error(void);
 void* zqs_dpi_image_load(const char* image, const char* defs, const char* arch);
 void zqs_dpi_image_free(void* image);
 
+/* A program assembled from its source: args holds the arguments of asm-zqs
+ * (.cmdline applies too), separated by blanks; "..." keeps blanks in one
+ * argument. No image is written (-o is ignored); -odef, -log, --xmldump and
+ * --MD write their files. NULL on failure, the assembler's report then in
+ * zqs_dpi_error(). The handle is an image with source lines: every image
+ * function takes it, zqs_dpi_image_free frees it. */
+void* zqs_dpi_program_load(const char* args);
+
+/* The architecture of the image's or program's words. */
+const char* zqs_dpi_image_arch(void* image);
+
+/* The source of the word at a byte address: the file as the run named it and
+ * the line (gives 1 for an image, which has none), and the text of that line
+ * without its line end ("" on failure). Both live until the image is freed. */
+int zqs_dpi_source(void* image, unsigned int address, const char** file, unsigned int* line);
+const char* zqs_dpi_source_text(void* image, unsigned int address);
+
+/* Coverage: one execution of the word at a byte address (1 for an address
+ * without a word: counted apart, reported by the summary); the counts as an
+ * lcov tracefile written to path; and their summary, as zqs-cov prints it
+ * (lives until the next call for the image). */
+int zqs_dpi_cover(void* image, unsigned int address);
+int zqs_dpi_write_coverage(void* image, const char* path);
+const char* zqs_dpi_coverage_summary(void* image);
+
 /* Its words: by position (0 .. count-1, address order) and by byte address. */
 int zqs_dpi_image_word_count(void* image);
 int zqs_dpi_image_word(void* image, int index, unsigned int* address, unsigned int* word);

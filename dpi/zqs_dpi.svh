@@ -18,6 +18,26 @@ import "DPI-C" function chandle zqs_dpi_image_load(input string image, input str
                                                    input string arch);
 import "DPI-C" function void zqs_dpi_image_free(input chandle image);
 
+// A program assembled from its source: the arguments of asm-zqs in one
+// string ("-arch zqs24-2 -I inc prog.zqs"; "..." keeps blanks in one
+// argument); no image is written. null on failure. The handle is an image
+// with source lines: every function that takes an image takes it.
+import "DPI-C" function chandle zqs_dpi_program_load(input string args);
+import "DPI-C" function string zqs_dpi_image_arch(input chandle image);
+
+// The source file, line and line text of the word at a byte address (an
+// image has none: 1 and "").
+import "DPI-C" function int zqs_dpi_source(input chandle image, input int unsigned address,
+                                           output string file, output int unsigned line);
+import "DPI-C" function string zqs_dpi_source_text(input chandle image,
+                                                   input int unsigned address);
+
+// Coverage: count one execution at a byte address (1: no word there, counted
+// apart), write the counts as an lcov tracefile, and their summary text.
+import "DPI-C" function int zqs_dpi_cover(input chandle image, input int unsigned address);
+import "DPI-C" function int zqs_dpi_write_coverage(input chandle image, input string path);
+import "DPI-C" function string zqs_dpi_coverage_summary(input chandle image);
+
 // Words by position (0 .. count-1, in address order) and by byte address.
 import "DPI-C" function int zqs_dpi_image_word_count(input chandle image);
 import "DPI-C" function int zqs_dpi_image_word(input chandle image, input int index,

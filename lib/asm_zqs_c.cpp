@@ -4,14 +4,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "asm_codes.h"
+#include "asm_cover.h"
 #include "asm_dis.h"
 #include "asm_image.h"
 #include "asm_lock.h"
+#include "asm_outfile.h"
 #include "asm_passes.h"
 #include "asm_run.h"
 #include "asm_utils.h"
@@ -23,6 +28,7 @@ struct zqs_program {
     uint32_t code;
     char const* file;  // into files
     unsigned int line;
+    char const* text;  // the source line (into texts), "" for an image's word
   };
   struct label_type {
     std::string name;
@@ -40,6 +46,12 @@ struct zqs_program {
   std::vector<label_type> labels;
   std::vector<message_type> messages;
   std::set<std::string> files;  // each file name once; the words point into it
+  std::deque<std::string> texts;  // each source line that places words, once
+  std::map<std::string, std::string> paths;  // file name -> absolute path
+  // Coverage: executions per word (sized on the first count), and elsewhere.
+  std::vector<uint64_t> hits;
+  cover_outside outside;
+  mutable std::string coverage, summary;
   std::string report;
   std::string arch;  // the architecture of the words; empty when there is none
   // The listing and its parts per word, made on the first request (under the
@@ -86,14 +98,53 @@ void sort_labels(zqs_program& prog) {
   });
 }
 
-// The words and labels of a finished run.
+// The lines of a source (line ends and a last carriage return cut off).
+std::vector<std::string> source_lines(source_file f) {
+  std::vector<std::string> lines(1);
+  for (int c; f && (c = f.get()) != EOF;) {
+    if (c == '\n') lines.emplace_back();
+    else lines.back() += (char)c;
+  }
+  for (std::string& l : lines)
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+  return lines;
+}
+
+// The file's absolute path as the run opened it (the name itself when the
+// run has none recorded).
+std::string absolute_path(asm_passes& p, std::string const& name) {
+  auto it = p.source_path.find(name);
+  std::error_code ec;
+  std::filesystem::path abs =
+      std::filesystem::absolute(it != p.source_path.end() ? it->second : name, ec);
+  return ec ? name : abs.lexically_normal().string();
+}
+
+// The words and labels of a finished run, and the text of each line that
+// placed words, read back from the sources as the log does.
 void take_result(asm_passes& p, zqs_program& prog) {
   prog.arch = p.arch_name;  // as selected by -arch or .cmdline, checked by the run
   prog.words.reserve(p.ir.asm_list.size());
   char const* last = nullptr;
+  std::map<char const*, std::vector<std::string>> lines;  // of each file
+  std::map<std::pair<char const*, unsigned int>, char const*> texts;
   for (asm_record const& r : p.ir.asm_list) {
-    if (!last || r.file != last) last = prog.files.insert(std::string(r.file)).first->c_str();
-    prog.words.push_back({r.address, r.code, last, r.line});
+    if (!last || r.file != last) {
+      std::string name(r.file);
+      last = prog.files.insert(name).first->c_str();
+      std::string& path = prog.paths[name];
+      if (path.empty()) {
+        path = absolute_path(p, name);
+        lines[last] = source_lines(p.open_source_path(path));
+      }
+    }
+    char const*& text = texts[{last, r.line}];
+    if (!text) {
+      std::vector<std::string> const& all = lines[last];
+      prog.texts.push_back(r.line - 1 < all.size() ? all[r.line - 1] : std::string());
+      text = prog.texts.back().c_str();
+    }
+    prog.words.push_back({r.address, r.code, last, r.line, text});
   }
   for (asm_passes::sym_entry const* e : p.sorted_symbols(true))
     prog.labels.push_back({p.label_name(e->first), e->second.value});
@@ -119,7 +170,7 @@ void take_image(image_type const& img, zqs_program& prog) {
   prog.arch = img.arch_name;  // the one given, else the image's, else zqs24-1
   char const* none = prog.files.insert("").first->c_str();
   prog.words.reserve(img.words.size());
-  for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0});
+  for (image_word_type const& w : img.words) prog.words.push_back({w.address, w.code, none, 0, none});
   for (image_label_type const& l : img.labels) prog.labels.push_back({l.name, l.address});
 }
 
@@ -157,6 +208,36 @@ void make_parts(zqs_program const& prog) {
     start = pos = end;
   }
   prog.parted = true;
+}
+
+// The position of the word at address, or -1 (the words ascend).
+long find_word(zqs_program const& prog, uint32_t address) {
+  auto it = std::lower_bound(prog.words.begin(), prog.words.end(), address,
+                             [](zqs_program::word_type const& w, uint32_t a) { return w.address < a; });
+  return it != prog.words.end() && it->address == address ? it - prog.words.begin() : -1;
+}
+
+// The program's words with their counts and source paths, for asm_cover.
+std::vector<cover_word> cover_words(zqs_program const& prog) {
+  std::vector<cover_word> out;
+  out.reserve(prog.words.size());
+  for (size_t i = 0; i < prog.words.size(); ++i) {
+    zqs_program::word_type const& w = prog.words[i];
+    auto path = prog.paths.find(w.file);
+    out.push_back({w.address, w.file, path == prog.paths.end() ? "" : path->second, w.line,
+                   i < prog.hits.size() ? prog.hits[i] : 0});
+  }
+  return out;
+}
+
+// The refusal of a coverage file that is one of the program's sources.
+std::string refuse_source(zqs_program const& prog, std::string const& path) {
+  for (auto const& f : prog.paths) {
+    std::error_code ec;
+    if (path == f.first || path == f.second || std::filesystem::equivalent(path, f.second, ec))
+      return "Refusing to overwrite source file '" + path + "'.";
+  }
+  return "";
 }
 
 // Hands out a new program filled by fill (which returns the status). Whatever
@@ -363,6 +444,80 @@ const char* zqs_program_listing(const zqs_program* p) {
   } catch (...) {
     return "";
   }
+}
+
+int zqs_program_source(const zqs_program* p, uint32_t address, const char** file,
+                       unsigned int* line, const char** text) {
+  long i = p ? find_word(*p, address) : -1;
+  if (i < 0) return 1;
+  zqs_program::word_type const& w = p->words[(size_t)i];
+  if (file) *file = w.file;
+  if (line) *line = w.line;
+  if (text) *text = w.text;
+  return 0;
+}
+
+int zqs_program_cover(zqs_program* p, uint32_t address) {
+  if (!p) return 1;
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    long i = find_word(*p, address);
+    if (i < 0) {
+      p->outside.count(address);
+      return 1;
+    }
+    if (p->hits.empty()) p->hits.resize(p->words.size());
+    ++p->hits[(size_t)i];
+    return 0;
+  } catch (...) {
+    return 1;
+  }
+}
+
+const char* zqs_program_coverage(const zqs_program* p) {
+  if (!p) return "";
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    p->coverage = cover_tracefile(cover_words(*p));
+    return p->coverage.c_str();
+  } catch (...) {
+    return "";
+  }
+}
+
+const char* zqs_program_coverage_summary(const zqs_program* p) {
+  if (!p) return "";
+  try {
+    asm_api_lock lock(asm_api_mutex());
+    std::vector<cover_label> labels;
+    for (zqs_program::label_type const& l : p->labels) labels.push_back({l.name, l.address});
+    p->summary = cover_summary(cover_words(*p), labels, p->outside);
+    return p->summary.c_str();
+  } catch (...) {
+    return "";
+  }
+}
+
+int zqs_program_write_coverage(const zqs_program* p, const char* path, char* msg,
+                               size_t msg_size) {
+  return text_call(msg, msg_size, [&] {
+    if (!p || !path) throw std::string(NULL_ARGUMENT);
+    if (!*path) throw std::string("ASM-ZQS coverage file name must not be empty.");
+    asm_api_lock lock(asm_api_mutex());
+    if (p->paths.empty()) throw std::string("ASM-ZQS coverage needs a program assembled from its source.");
+    std::string refusal = refuse_source(*p, path);
+    if (!refusal.empty()) throw refusal;
+    std::string text = cover_tracefile(cover_words(*p));
+    FILE* f = open_for_writing(path);
+    if (!f) throw "Unable to create coverage file '" + std::string(path) + "'.";
+    output_identity id = identity_of(f);
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (fclose(f) != 0 || !ok) {
+      remove_if_same(path, id);
+      throw "Unable to write coverage file '" + std::string(path) + "'.";
+    }
+    return std::string();
+  });
 }
 
 void zqs_program_free(zqs_program* p) { delete p; }

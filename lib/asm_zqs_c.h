@@ -78,6 +78,13 @@ ASM_ZQS_API size_t zqs_program_word_count(const zqs_program* p);
 ASM_ZQS_API int zqs_program_word(const zqs_program* p, size_t i, uint32_t* address,
                                  uint32_t* word, const char** file, unsigned int* line);
 
+/* The source of the word at a byte address: file and line as
+ * zqs_program_word gives them, and text, that line of the source as the run
+ * read it (without its line end; "" for an image's words). Returns 1 when
+ * the program has no word at that address. */
+ASM_ZQS_API int zqs_program_source(const zqs_program* p, uint32_t address, const char** file,
+                                   unsigned int* line, const char** text);
+
 /* Labels in address order, then name, each named as first written (an
  * image's: in address order, then as its definitions file lists them). */
 ASM_ZQS_API size_t zqs_program_label_count(const zqs_program* p);
@@ -151,6 +158,33 @@ ASM_ZQS_API const char* zqs_program_listing_part(const zqs_program* p, size_t i)
  * instruction. Fails only for an unknown architecture or a NULL arch. */
 ASM_ZQS_API int zqs_listing_text(const char* arch, uint32_t word, const zqs_program* labels,
                                  char* text, size_t text_size);
+
+/* Program coverage: zqs_program_cover counts one execution of the word at a
+ * byte address and returns 0; an execution at an address where the program
+ * has no word is counted apart (the summary reports it) and gives 1. */
+ASM_ZQS_API int zqs_program_cover(zqs_program* p, uint32_t address);
+
+/* The counts so far as an lcov tracefile ("\n" line ends): "TN:", then per
+ * source file (by absolute path, in path order) "SF:PATH", "DA:LINE,HITS"
+ * for every line that places a word (its words' executions added up: a .str
+ * line counts once per execution of any of its words), "LF:", "LH:" and
+ * "end_of_record". Words of an image have no source and are left out. The
+ * text lives until the next call of this function for p; "" for NULL. */
+ASM_ZQS_API const char* zqs_program_coverage(const zqs_program* p);
+
+/* The summary of the counts, as zqs-cov prints it ("\n" line ends):
+ * "FILE: N of M lines executed (P%)" per source file, "total: ...",
+ * "labels never reached: NAME, ..." (labels at a word never executed; "none")
+ * and "outside the program: N executions" with the addresses where the
+ * program has no word. Lives until the next call of this function for p. */
+ASM_ZQS_API const char* zqs_program_coverage_summary(const zqs_program* p);
+
+/* Writes zqs_program_coverage to the file path (never over a source file of
+ * the program, never waiting on a FIFO; a file left unfinished by a write
+ * error is removed). Fails for a program without source lines (an image's).
+ * msg gets the failure text, or "" on success. */
+ASM_ZQS_API int zqs_program_write_coverage(const zqs_program* p, const char* path, char* msg,
+                                           size_t msg_size);
 
 /* Frees the program and everything it handed out; does nothing for NULL. */
 ASM_ZQS_API void zqs_program_free(zqs_program* p);
