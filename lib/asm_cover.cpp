@@ -46,10 +46,10 @@ std::string outside_line(cover_outside const& o) {
        count_of(o.addresses.size(), "address", "addresses") + ":";
   for (auto const& a : o.addresses) {
     if (shown++ == 8) {
-      s += " ...";
+      s += ", ...";
       break;
     }
-    s += " " + hex8(a.first) + " (" + std::to_string(a.second) + ")";
+    s += (shown == 1 ? " " : ", ") + hex8(a.first) + " (" + std::to_string(a.second) + ")";
   }
   return s + "\n";
 }

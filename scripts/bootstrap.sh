@@ -41,6 +41,8 @@ if [ -z "${bootstrap_tool_only:-}" ]; then
   # Readers of the Verilog memory files: Icarus Verilog and srec_cat.
   command -v iverilog >/dev/null 2>&1 || need_pkgs+=(iverilog)
   command -v srec_cat >/dev/null 2>&1 || need_pkgs+=(srecord)
+  # Readers of the coverage tracefiles: lcov and genhtml.
+  command -v genhtml >/dev/null 2>&1 || need_pkgs+=(lcov)
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then

@@ -209,6 +209,21 @@ class Programs(ScratchDir):
             self.assertEqual((prog.diagnostics, read.diagnostics), ((), ()))
             self.assertEqual(zqs.read_image(image).labels, {})
 
+    def test_source_lines(self):
+        # Every word's line text as the file has it (CR LF and an include too).
+        self.write("inc.zqs", "; inc\r\n  nop ; in the include\r\n")
+        src = self.write("s.zqs", 'x: movl r1, 1\n.include "inc.zqs"\n.str "abc"\n')
+        prog = zqs.assemble_file(src)
+        lines = {f: open(f, newline="").read().split("\n") for f in {f for f, _ in prog.sources.values()}}
+        for address, (file, line) in prog.sources.items():
+            self.assertEqual(prog.source(address),
+                             (file, line, lines[file][line - 1].rstrip("\r")))
+        self.assertEqual(prog.source(4).text, "  nop ; in the include")
+        self.assertRaises(KeyError, prog.source, 2)
+        self.assertRaises(ValueError, prog.source, -1)
+        image, _ = self.demo_image("ifs")
+        self.assertEqual(zqs.read_image(image).source(0), ("", 0, ""))
+
     def test_options_arch_and_warnings(self):
         src = self.write("w.zqs", ".cmdline --version -arch zqs16-1\nlbl: jmp lbl\n")
         prog = zqs.assemble_file(src)

@@ -27,7 +27,8 @@ from typing import Dict, Iterable, List, NamedTuple, Optional, Sequence, Tuple, 
 
 from . import _lib
 
-__all__ = ["ARCHITECTURES", "AssemblyError", "Diagnostic", "Message", "Program", "assemble",
+__all__ = ["ARCHITECTURES", "AssemblyError", "Diagnostic", "Message", "Program", "Source",
+           "assemble",
            "listing_text",
            "assemble_file", "disassemble", "parse_report", "read_image", "register_name"]
 
@@ -124,6 +125,13 @@ def parse_report(report: str) -> Tuple[Message, ...]:
     return tuple(out)
 
 
+class Source(NamedTuple):
+    """The source line of a word: the file as the run named it, the line and its text."""
+    file: str
+    line: int
+    text: str
+
+
 @dataclass
 class Program:
     """An assembled program or a read image.
@@ -156,6 +164,20 @@ class Program:
         if handle is None:
             raise ValueError("listing needs a Program made by read_image or assemble_file")
         return _decode(_lib_handle.zqs_program_listing(handle.ptr))
+
+    def source(self, address: int) -> Source:
+        """The source line of the word at a byte address: file and line as in `sources`, and
+        the line's text as the run read it, without its line end (for a Program of
+        `read_image`: "", 0 and ""). KeyError when the program has no word there. Only for a
+        Program of `read_image` or `assemble_file`."""
+        handle = getattr(self, "_handle", None)
+        if handle is None:
+            raise ValueError("source needs a Program made by read_image or assemble_file")
+        file, line, text = ctypes.c_char_p(), ctypes.c_uint(), ctypes.c_char_p()
+        if _lib_handle.zqs_program_source(handle.ptr, _u32(address, "address"), ctypes.byref(file),
+                                          ctypes.byref(line), ctypes.byref(text)) != 0:
+            raise KeyError(address)
+        return Source(os.fsdecode(file.value or b""), line.value, _decode(text.value))
 
 
 # --- arguments ---------------------------------------------------------------------------

@@ -31,6 +31,8 @@ _PROTOTYPES = {
     "zqs_program_word_count": (ctypes.c_size_t, [Program_p]),
     "zqs_program_word": (ctypes.c_int, [Program_p, ctypes.c_size_t, _u32_p, _u32_p, _str_p,
                                         ctypes.POINTER(ctypes.c_uint)]),
+    "zqs_program_source": (ctypes.c_int, [Program_p, _u32, _str_p, ctypes.POINTER(ctypes.c_uint),
+                                          _str_p]),
     "zqs_program_label_count": (ctypes.c_size_t, [Program_p]),
     "zqs_program_label": (ctypes.c_int, [Program_p, ctypes.c_size_t, _str_p, _u32_p]),
     "zqs_program_report": (ctypes.c_char_p, [Program_p]),
