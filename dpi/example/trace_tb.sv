@@ -10,7 +10,10 @@
 //
 //   +image=FILE   the memory image (C array, IFS, MIF or vmem)
 //   +defs=FILE    its definitions file (optional: label names)
-//   +arch=ARCH    the architecture (default zqs24-1)
+//   +arch=ARCH    the architecture (default zqs24-1, or the program's)
+//   +source=FILE  instead of an image: the program's source, assembled when
+//                 the simulation starts; each word's line then has its source
+//                 line beside it: "    file:line: text"
 module trace_tb;
 `include "zqs_dpi.svh"
 
@@ -24,14 +27,23 @@ module trace_tb;
   bit running = 0;
   int unsigned pc;
 
+  bit from_source = 0;
+
   function automatic void load();
-    string image_name, defs_name;
+    string image_name, defs_name, source;
     int n;
-    if ($value$plusargs("image=%s", image_name) == 0) $fatal(1, "trace_tb: +image=FILE missing");
-    if ($value$plusargs("defs=%s", defs_name) == 0) defs_name = "";
-    if ($value$plusargs("arch=%s", arch) == 0) arch = "zqs24-1";
-    image = zqs_dpi_image_load(image_name, defs_name, arch);
+    if ($value$plusargs("source=%s", source) != 0) begin
+      from_source = 1;
+      if ($value$plusargs("arch=%s", arch) == 0) arch = "";
+      image = zqs_dpi_program_load({arch == "" ? "" : {"-arch ", arch, " "}, "\"", source, "\""});
+    end else begin
+      if ($value$plusargs("image=%s", image_name) == 0) $fatal(1, "trace_tb: +image=FILE missing");
+      if ($value$plusargs("defs=%s", defs_name) == 0) defs_name = "";
+      if ($value$plusargs("arch=%s", arch) == 0) arch = "zqs24-1";
+      image = zqs_dpi_image_load(image_name, defs_name, arch);
+    end
     if (image == null) $fatal(1, "trace_tb: %s", zqs_dpi_error());
+    arch = zqs_dpi_image_arch(image);
     n = zqs_dpi_image_word_count(image);
     for (int i = 0; i < n; i++) begin
       int unsigned a, w;
@@ -77,6 +89,25 @@ module trace_tb;
 
   always #5 clk = ~clk;
 
+  // The lines of the word at pc with its source line beside the word's own.
+  function automatic string with_source(string lines);
+    string out = "", line = "", file, head;
+    int unsigned n;
+    head = $sformatf("%08h", pc);
+    head = {"0x", head.toupper(), "  "};
+    if (zqs_dpi_source(image, pc, file, n) != 0) $fatal(1, "trace_tb: %s", zqs_dpi_error());
+    for (int i = 0; i < lines.len(); i++) begin
+      if (lines[i] != 8'h0A) line = {line, lines.substr(i, i)};
+      else begin
+        if (line.substr(0, head.len() - 1) == head)
+          line = $sformatf("%s    %s:%0d: %s", line, file, n, zqs_dpi_source_text(image, pc));
+        out = {out, line, "\n"};
+        line = "";
+      end
+    end
+    return out;
+  endfunction
+
   // Fetch: the word at pc, then the next address; past a gap, the next word.
   // The lines of a word hold the gap and label lines before it (and after the
   // last word the labels past it).
@@ -84,6 +115,7 @@ module trace_tb;
     string lines;
     lines = zqs_dpi_listing_lines(image, pc);
     if (lines == "") $fatal(1, "trace_tb: %s", zqs_dpi_error());
+    if (from_source) lines = with_source(lines);  // an if: Verilator 5 runs both arms of ?:
     $write("%s", lines);
     if (mem.next(pc) == 0) begin
       running = 0;

@@ -131,9 +131,58 @@ static void image_failures(const char* dir) {
   zqs_dpi_image_free(NULL);
 }
 
+/* A program from its source (dpi/tests/cover.zqs): source lines, and the
+ * tracefile of a run of it as cover_tb runs it, plus the string's words. */
+static void program(const char* src, const char* work) {
+  static const unsigned int run[] = {0, 4, 8, 4, 8, 4, 8, 4, 8, 0xC, 0x10, 0x20, 0x24, 0x14,
+                                     0x28, 0x28, 0x2C};
+  static char args[4096], expected[8192], actual[8192];
+  const char* file = "";
+  unsigned int line = 0, i;
+  void *prog, *img;
+  FILE* f;
+  size_t n;
+  snprintf(args, sizeof args, "-arch  zqs24-1\t\"%s/cover.zqs\"", src);
+  prog = zqs_dpi_program_load(args);
+  CHECK(prog != NULL && strcmp(zqs_dpi_image_arch(prog), "zqs24-1") == 0);
+  if (prog == NULL) return;
+  CHECK(zqs_dpi_source(prog, 0x20, &file, &line) == 0 && line == 2 &&
+        strcmp(file + strlen(file) - 13, "cover_sub.inc") == 0);
+  CHECK(strcmp(zqs_dpi_source_text(prog, 4), "loop:   addl    r1, 1           ; hits 4") == 0);
+  FAILS_WITH(zqs_dpi_source(prog, 0x34, &file, &line) == 1, "zqs_dpi_source: no word at address 0x00000034.");
+  for (i = 0; i < sizeof run / sizeof run[0]; i++) CHECK(zqs_dpi_cover(prog, run[i]) == 0);
+  FAILS_WITH(zqs_dpi_cover(prog, 0x1000) == 1, "zqs_dpi_cover: no word at address 0x00001000.");
+  CHECK(strstr(zqs_dpi_coverage_summary(prog), "cover.zqs: 7 of 9 lines executed (77.8%)\n") != NULL);
+  CHECK(strstr(zqs_dpi_coverage_summary(prog),
+               "\nlabels never reached: never\noutside the program: 1 execution at 1 address: "
+               "0x00001000 (1)\n") != NULL);
+  /* The .str line ran three times: twice its first word, once its second. */
+  snprintf(expected, sizeof expected,
+           "TN:\nSF:%s/cover.zqs\nDA:4,1\nDA:5,4\nDA:6,4\nDA:7,1\nDA:8,1\nDA:9,1\nDA:10,0\n"
+           "DA:11,0\nDA:13,3\nLF:9\nLH:7\nend_of_record\nSF:%s/cover_sub.inc\nDA:2,1\nDA:3,1\n"
+           "LF:2\nLH:2\nend_of_record\n", src, src);
+  CHECK(zqs_dpi_write_coverage(prog, path(work, "cover.info")) == 0);
+  f = fopen(path(work, "cover.info"), "rb");
+  n = f ? fread(actual, 1, sizeof actual - 1, f) : 0;
+  actual[n] = '\0';
+  if (f) fclose(f);
+  CHECK(strcmp(actual, expected) == 0);
+  FAILS_WITH(zqs_dpi_write_coverage(prog, path(src, "cover_sub.inc")) == 1, "Refusing to overwrite source file");
+  FAILS_WITH(zqs_dpi_write_coverage(prog, "") == 1, "coverage file name must not be empty.");
+  zqs_dpi_image_free(prog);
+  /* Failures: the report, a quote left open, an image without source lines. */
+  FAILS_WITH(zqs_dpi_program_load(path(work, "missing.zqs")) == NULL, "Unable to read file");
+  FAILS_WITH(zqs_dpi_program_load("\"a b") == NULL, "zqs_dpi_program_load: a quote is not closed.");
+  img = zqs_dpi_image_load(path(work, "demo.ifs"), "", "zqs24-1");
+  FAILS_WITH(zqs_dpi_source(img, 0, &file, &line) == 1, "zqs_dpi_source: an image has no source lines.");
+  FAILS_WITH(zqs_dpi_write_coverage(img, path(work, "image.info")) == 1,
+             "ASM-ZQS coverage needs a program assembled from its source.");
+  zqs_dpi_image_free(img);
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: test_dpi_shim IMAGE-DIR\n");
+  if (argc != 3) {
+    fprintf(stderr, "usage: test_dpi_shim IMAGE-DIR TEST-SOURCE-DIR\n");
     return 2;
   }
   single_words();
@@ -141,6 +190,7 @@ int main(int argc, char** argv) {
   image(argv[1], "demo.ifs", 1);
   image(argv[1], "demo.mif", 1);
   image_failures(argv[1]);
+  program(argv[2], argv[1]);
   if (failures == 0) printf("dpi shim: all checks passed\n");
   return failures == 0 ? 0 : 1;
 }

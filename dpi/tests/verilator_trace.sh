@@ -3,7 +3,7 @@
 # demo_images.sh (C array, IFS, MIF, vmem; without labels, with the C header,
 # the IFS definitions, the SystemVerilog package) and checks its trace line by line against dis-zqs
 # (when given) and the Python package's listing: three clients of the
-# library, one listing.
+# library, one listing; then from the sources, with each word's source line.
 # Usage: verilator_trace.sh VERILATOR SOURCE-DIR LIBRARY IMAGE-DIR BUILD-DIR PYTHON [DIS-ZQS]
 set -eu
 verilator=$1 src=$2 lib=$3 images=$4 build=$5 python=$6 dis=${7:-}
@@ -45,6 +45,24 @@ for case in demo:zqs24-1 labels:zqs16-1; do
     done
   done
 done
+# From the source: each word's line with its source line beside it, as the
+# Python package gives them (the architecture of labels.zqs from its .cmdline).
+for prog in "$src/examples/demo.zqs" "$src/dpi/tests/labels.zqs"; do
+  name=$(basename "$prog" .zqs)-source
+  LD_LIBRARY_PATH=$(dirname "$lib") "$build/obj/Vtrace_tb" +source="$prog" >"$build/$name.out" 2>&1 || {
+    echo "FAIL: simulation $name"; cat "$build/$name.out"; exit 1; }
+  grep -v '^- .*Verilog \$finish' "$build/$name.out" >"$build/$name.trace" || true
+  PYTHONPATH="$src/python" ZQS_LIBRARY=$lib PYTHONDONTWRITEBYTECODE=1 "$python" -c '
+import re, sys, zqs
+prog = zqs.assemble_file(sys.argv[1])
+for line in prog.listing().splitlines():
+    m = re.match(r"0x([0-9A-F]{8})  ", line)
+    if m:
+        line += "    %s:%d: %s" % prog.source(int(m.group(1), 16))
+    print(line)' "$prog" >"$build/$name.python"
+  check "$name: Verilator trace with source lines against Python" "$build/$name.python" "$build/$name.trace"
+done
 [ -n "$dis" ] || echo "note: dis-zqs not built, the traces were compared with the Python listing only"
-[ $status = 0 ] && echo "traces of 32 runs agree; demo-c-h:" && cat "$build/demo-c-h.trace"
+[ $status = 0 ] && echo "traces of 34 runs agree; demo-c-h and labels-source:" &&
+  cat "$build/demo-c-h.trace" "$build/labels-source.trace"
 exit $status
