@@ -7,7 +7,7 @@ install(FILES docs/man/asm_zqs.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
 if(TARGET dis_zqs)
   install(FILES docs/man/dis-zqs.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-install(FILES docs/man/zqs-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/man/zqs-lsp.1 docs/man/zqs-cov.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The editor files (a Vim runtime folder, a Neovim one with the language client, a VS Code
 # extension folder) and the instruction-set reference, as committed.
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/asm_zqs/vim)
@@ -49,7 +49,7 @@ set(man_programs asm-zqs=$<TARGET_FILE:asm_zqs>=--MD,--xmldump,--diagnostics,--d
 if(TARGET dis_zqs)
   list(APPEND man_programs dis-zqs=$<TARGET_FILE:dis_zqs>)
 endif()
-list(APPEND man_programs zqs-lsp=$<TARGET_FILE:zqs_lsp>)
+list(APPEND man_programs zqs-lsp=$<TARGET_FILE:zqs_lsp> zqs-cov=$<TARGET_FILE:zqs_cov>)
 add_test(NAME docs/man
          COMMAND ${t}/check_man ${CMAKE_CURRENT_SOURCE_DIR}/docs/man ${CMAKE_CURRENT_BINARY_DIR} ${man_programs})
 set_tests_properties(docs/man PROPERTIES TIMEOUT 120)
@@ -92,7 +92,8 @@ endif()
 # each document in a private copy of the sources whose build/ is this tree.
 find_package(Python3 COMPONENTS Interpreter QUIET)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND Python3_FOUND AND NOT ASM_ZQS_SANITIZE)
-  foreach(doc README.md docs/guide.md docs/man/asm-zqs.1 docs/man/dis-zqs.1 docs/man/asm_zqs.3)
+  foreach(doc README.md docs/guide.md docs/man/asm-zqs.1 docs/man/dis-zqs.1 docs/man/asm_zqs.3
+              docs/man/zqs-cov.1)
     get_filename_component(name ${doc} NAME)
     add_test(NAME docs/commands/${name}
              COMMAND ${Python3_EXECUTABLE} ${t}/run_commands.py ${CMAKE_CURRENT_SOURCE_DIR}

@@ -41,8 +41,8 @@ file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${BINDIR}/zqs-lsp ${LIBDIR}/libasm_zqs.a ${INCLUDEDIR}/asm_zqs.h
-          share/man/man1/asm-zqs.1 share/man/man1/zqs-lsp.1
+foreach(f ${BINDIR}/asm-zqs ${BINDIR}/dis-zqs ${BINDIR}/zqs-lsp ${BINDIR}/zqs-cov ${LIBDIR}/libasm_zqs.a ${INCLUDEDIR}/asm_zqs.h
+          share/man/man1/asm-zqs.1 share/man/man1/zqs-lsp.1 share/man/man1/zqs-cov.1
           ${INCLUDEDIR}/asm_zqs_c.h ${INCLUDEDIR}/asm_zqs_api.h
           ${LIBDIR}/libasm_zqs.so ${LIBDIR}/libasm_zqs.so.0 ${LIBDIR}/pkgconfig/asm_zqs_shared.pc
           ${LIBDIR}/cmake/asm_zqs/asm_zqsConfig.cmake

@@ -13,6 +13,9 @@ zqs_assemble_line
 zqs_disassemble_word
 zqs_listing_text
 zqs_program_arch
+zqs_program_cover
+zqs_program_coverage
+zqs_program_coverage_summary
 zqs_program_free
 zqs_program_listing
 zqs_program_listing_part
@@ -23,8 +26,10 @@ zqs_program_message_include_count
 zqs_program_label
 zqs_program_label_count
 zqs_program_report
+zqs_program_source
 zqs_program_word
 zqs_program_word_count
+zqs_program_write_coverage
 zqs_read_image
 zqs_register_name'
 actual=$(nm -DC --defined-only "$lib" | awk '$2 ~ /^[A-Za-z]$/ { $1 = ""; $2 = ""; sub(/^  /, ""); print }' | LC_ALL=C sort)
