@@ -49,7 +49,13 @@ bool write_man_codes(fs::path const& page) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  // An option is never taken for the output folder: nothing is written then.
+  std::string const arg = argc == 2 ? argv[1] : "";
+  if (arg == "-h" || arg == "--help") {
+    printf("usage: zqs-gen OUTDIR\n");
+    return 0;
+  }
+  if (argc != 2 || arg.empty() || arg[0] == '-') {
     fprintf(stderr, "usage: zqs-gen OUTDIR\n");
     return 2;
   }
