@@ -115,12 +115,10 @@ std::vector<uint32_t> cover_read_trace(std::string const& name, std::string cons
     std::string digits = hex ? s.substr(2) : s;
     if (digits.size() == 8 && !hex) hex = true;  // as %h writes a 32-bit value
     char const* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    unsigned long long v = 0;
-    bool ok = !digits.empty() && digits.find_first_not_of(allowed) == std::string::npos;
-    for (size_t i = 0; ok && i < digits.size(); ++i) {
-      v = v * (hex ? 16 : 10) + (unsigned)std::stoi(digits.substr(i, 1), nullptr, 16);
-      ok = v <= 0xFFFFFFFFull;
-    }
+    bool ok = !digits.empty() && digits.size() <= 10 &&
+              digits.find_first_not_of(allowed) == std::string::npos;
+    unsigned long long v = ok ? std::stoull(digits, nullptr, hex ? 16 : 10) : 0;
+    ok = ok && v <= 0xFFFFFFFFull;
     if (!ok) throw name + ":" + std::to_string(line) + ": not an address: '" + message_quote(s) + "'.";
     out.push_back((uint32_t)v);
   }

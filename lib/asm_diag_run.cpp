@@ -2,7 +2,6 @@
 #include "asm_diag_run.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "asm_outfile.h"
 #include "asm_passes.h"
@@ -37,17 +36,6 @@ diag_request take_diag_options(int argc, char const** argv) {
 }
 
 namespace {
-
-// Whether two names reach one file: the same file, or one path to be.
-bool same_file(std::string const& a, std::string const& b) {
-  namespace fs = std::filesystem;
-  if (a.empty() || b.empty()) return false;
-  if (a == b) return true;
-  std::error_code ea, eb;
-  if (fs::equivalent(a, b, ea)) return true;
-  fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
-  return !ea && !eb && ca == cb;
-}
 
 // The refusal or failure text for the file, or "" when it may be written.
 std::string check_file(asm_passes& p, std::string const& name) {

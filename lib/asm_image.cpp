@@ -452,10 +452,7 @@ string read_image_file_text(string const& file) {
   FILE* f = fopen(file.c_str(), "rb");
   if (!f) throw image_error(file, 0, "file cannot be read.");
   string text;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  bool bad = ferror(f) != 0;
+  bool bad = !read_stream(f, text);
   fclose(f);
   if (bad) throw image_error(file, 0, "file cannot be read.");
   return text;

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <filesystem>
+
 #ifdef _WIN32
 #include <io.h>
 // Last, as it defines macros such as ERROR.
@@ -81,3 +83,13 @@ void remove_if_same(std::string const& name, output_identity const& id) {
     remove(name.c_str());
 }
 #endif
+
+bool same_file(std::string const& a, std::string const& b) {
+  namespace fs = std::filesystem;
+  if (a.empty() || b.empty()) return false;
+  if (a == b) return true;
+  std::error_code ea, eb;
+  if (fs::equivalent(a, b, ea)) return true;
+  fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
+  return !ea && !eb && ca == cb;
+}

@@ -12,6 +12,9 @@
 // written as usual (blocking writes).
 FILE* open_for_writing(std::string const& name);
 
+// Whether two names reach one file: the same file, or one path to be.
+bool same_file(std::string const& a, std::string const& b);
+
 // A device or FIFO (/dev/null, NUL, say): it takes any number of outputs.
 bool output_is_device(std::string const& name);
 

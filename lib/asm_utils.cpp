@@ -3,6 +3,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 static bool is_alpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 static bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -155,4 +160,32 @@ std::string message_quote(std::string_view s, size_t max) {
   }
   if (n < s.size()) out += "...";
   return out;
+}
+
+bool read_stream(FILE* f, std::string& text) {
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  return !ferror(f);
+}
+
+bool read_stdin(std::string& text) {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+  return read_stream(stdin, text);
+}
+
+std::string absolute_path(std::string const& path, std::string const& base) {
+  namespace fs = std::filesystem;
+  fs::path p(path);
+  if (!p.is_absolute()) {
+    std::error_code ec;
+    p = (base.empty() ? fs::current_path(ec) : fs::path(base)) / p;
+  }
+  std::string s = p.lexically_normal().string();
+#ifdef _WIN32
+  if (s.size() > 1 && s[1] == ':') s[0] = (char)std::toupper((unsigned char)s[0]);
+#endif
+  return s;
 }

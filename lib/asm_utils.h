@@ -3,6 +3,7 @@
 #define ASM_UTILS_H
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@
 #define ASM_VERSION "0.9.5"
 #define ASM_VENDOR "developed by Quillon Works"
 #define ASM_NOTICE ""
+// The --version text of the programs beside the assembler.
+#define ASM_PROGRAM_VERSION(name) \
+  name ", " ASM_TOOL_NAME " " ASM_SHORT_NAME " version " ASM_VERSION "\n" ASM_VENDOR "\n"
 
 // Value of a constant ("0x", "h#", "$", "d#", "b#" or plain decimal).
 // Throws a std::string message for a bad constant.
@@ -81,5 +85,15 @@ std::string char2numstr(char c);
 // Text read from a file as a message quotes it: control characters escaped
 // (\r, \t, \xNN), cut after max bytes (at a character boundary) with "...".
 std::string message_quote(std::string_view s, size_t max = 200);
+
+// An absolute, lexically normal path: a relative one against base (the current
+// directory when base is empty); on Windows with the drive letter in capitals,
+// as the system names the working folder, so that one file has one spelling.
+std::string absolute_path(std::string const& path, std::string const& base = "");
+
+// Appends what is left of f to text; false after a read error. read_stdin
+// reads standard input so, in binary mode on Windows.
+bool read_stream(FILE* f, std::string& text);
+bool read_stdin(std::string& text);
 
 #endif

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -110,14 +109,10 @@ std::vector<std::string> source_lines(source_file f) {
   return lines;
 }
 
-// The file's absolute path as the run opened it (the name itself when the
-// run has none recorded).
-std::string absolute_path(asm_passes& p, std::string const& name) {
+// The file's absolute path as the run opened it.
+std::string opened_path(asm_passes& p, std::string const& name) {
   auto it = p.source_path.find(name);
-  std::error_code ec;
-  std::filesystem::path abs =
-      std::filesystem::absolute(it != p.source_path.end() ? it->second : name, ec);
-  return ec ? name : abs.lexically_normal().string();
+  return absolute_path(it != p.source_path.end() ? it->second : name);
 }
 
 // The words and labels of a finished run, and the text of each line that
@@ -134,7 +129,7 @@ void take_result(asm_passes& p, zqs_program& prog) {
       last = prog.files.insert(name).first->c_str();
       std::string& path = prog.paths[name];
       if (path.empty()) {
-        path = absolute_path(p, name);
+        path = opened_path(p, name);
         lines[last] = source_lines(p.open_source_path(path));
       }
     }
@@ -232,11 +227,9 @@ std::vector<cover_word> cover_words(zqs_program const& prog) {
 
 // The refusal of a coverage file that is one of the program's sources.
 std::string refuse_source(zqs_program const& prog, std::string const& path) {
-  for (auto const& f : prog.paths) {
-    std::error_code ec;
-    if (path == f.first || path == f.second || std::filesystem::equivalent(path, f.second, ec))
+  for (auto const& f : prog.paths)
+    if (same_file(path, f.first) || same_file(path, f.second))
       return "Refusing to overwrite source file '" + path + "'.";
-  }
   return "";
 }
 

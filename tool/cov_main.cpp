@@ -3,15 +3,11 @@
 // against its words, prints a summary per source file and can write an lcov
 // tracefile; the DPI-C shim writes the same file from inside a simulation.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 #include "asm_cover.h"
+#include "asm_outfile.h"
 #include "asm_utils.h"
 #include "asm_zqs_c.h"
 
@@ -70,25 +66,15 @@ options parse_args(int argc, char const** argv) {
   return o;
 }
 
-string read_all(string const& name) {
-  FILE* f = name == "-" ? stdin : fopen(name.c_str(), "rb");
-#ifdef _WIN32
-  if (name == "-") _setmode(_fileno(stdin), _O_BINARY);
-#endif
-  if (!f) throw failure{"trace file '" + message_quote(name) + "' cannot be read."};
+string read_trace(string const& name) {
   string text;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  bool bad = ferror(f);
-  if (f != stdin) fclose(f);
-  if (bad) throw failure{"trace file '" + message_quote(name) + "' cannot be read."};
-  return text;
-}
-
-bool same_file(string const& a, string const& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
+  if (name == "-") {
+    if (read_stdin(text)) return text;
+  } else if (FILE* f = fopen(name.c_str(), "rb")) {
+    bool ok = read_stream(f, text);
+    if (fclose(f) == 0 && ok) return text;
+  }
+  throw failure{"trace file '" + message_quote(name) + "' cannot be read."};
 }
 
 // Assembles, counts and reports; the program is freed by the caller.
@@ -99,7 +85,7 @@ int run(options const& o, zqs_program*& prog) {
   std::vector<std::vector<uint32_t>> traces;  // read first: a bad trace costs no assembly
   for (string const& t : o.traces) {
     try {
-      traces.push_back(cover_read_trace(t == "-" ? "<stdin>" : t, read_all(t)));
+      traces.push_back(cover_read_trace(t == "-" ? "<stdin>" : t, read_trace(t)));
     } catch (string const& e) {
       throw failure{e};
     }
@@ -127,7 +113,7 @@ int main(int argc, char const** argv) {
   try {
     options o = parse_args(argc, argv);
     if (o.version) {
-      printf("zqs-cov, " ASM_TOOL_NAME " " ASM_SHORT_NAME " version " ASM_VERSION "\n" ASM_VENDOR "\n");
+      fputs(ASM_PROGRAM_VERSION("zqs-cov"), stdout);
       return 0;
     }
     if (o.help) {

@@ -4,13 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 #include "asm_arch.h"
 #include "asm_dis.h"
@@ -71,12 +66,6 @@ unsigned int number(string const& option, string const& text) {
   } catch (string const& e) {
     throw failure{"bad argument '" + message_quote(text) + "' of option '" + option + "': " + e};
   }
-}
-
-bool same_file(string const& a, string const& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);
 }
 
 // Applies the arguments to o; o holds what was parsed when this throws.
@@ -152,15 +141,9 @@ bool out_is_input(options const& o) {
 #endif
 }
 
-string read_stdin() {
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
-#endif
+string stdin_text() {
   string text;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
-  if (ferror(stdin)) throw image_error("<stdin>", 0, "standard input cannot be read.");
+  if (!read_stdin(text)) throw image_error("<stdin>", 0, "standard input cannot be read.");
   return text;
 }
 
@@ -201,7 +184,7 @@ string run(options const& o) {
       throw failure{e};
     }
   }
-  image_type img = o.image == "-" ? read_image_text("<stdin>", read_stdin(), o.read)
+  image_type img = o.image == "-" ? read_image_text("<stdin>", stdin_text(), o.read)
                                   : read_image(o.image, o.read);
   for (string const& w : img.warnings) fprintf(stderr, "dis-zqs: warning: %s\n", w.c_str());
   if (!o.source) return dis_listing(img);
@@ -262,7 +245,7 @@ int main(int argc, char const** argv) {
   try {
     parse_args(argc, argv, o);
     if (o.version) {
-      printf("dis-zqs, " ASM_TOOL_NAME " " ASM_SHORT_NAME " version " ASM_VERSION "\n" ASM_VENDOR "\n");
+      fputs(ASM_PROGRAM_VERSION("dis-zqs"), stdout);
       return 0;
     }
     if (o.help) {

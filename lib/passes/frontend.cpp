@@ -170,21 +170,9 @@ void note_includes(asm_passes& p, asm_file* file, std::string const& folder) {
 
 }  // namespace
 
-// The key of a path in a source overlay: absolute and lexically normal (on
-// Windows with backslashes and the drive letter in capitals).
-static std::string overlay_key(std::string const& path) {
-  std::filesystem::path p(path);
-  if (!p.is_absolute()) p = std::filesystem::path(current_dir()) / p;
-  std::string key = p.lexically_normal().string();
-#ifdef _WIN32
-  if (key.size() > 1 && key[1] == ':') key[0] = (char)std::toupper((unsigned char)key[0]);
-#endif
-  return key;
-}
-
 source_file asm_passes::open_source_path(std::string const& path) {
   if (source_overlay) {
-    auto it = source_overlay->find(overlay_key(path));
+    auto it = source_overlay->find(absolute_path(path));  // the overlay's keys
     if (it != source_overlay->end()) return source_file(it->second);  // the text outlives the run
   }
   return source_file(open_readable(path));

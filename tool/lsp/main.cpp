@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[i], "--log")) {
       log = true;
     } else if (!strcmp(argv[i], "--version")) {
-      printf("zqs-lsp, " ASM_TOOL_NAME " " ASM_SHORT_NAME " version " ASM_VERSION "\n" ASM_VENDOR "\n");
+      fputs(ASM_PROGRAM_VERSION("zqs-lsp"), stdout);
       return 0;
     } else if (!strcmp(argv[i], "-h") || !strcmp(argv[i], "--help")) {
       fputs(usage_text, stdout);

@@ -4,7 +4,6 @@
 #include "uri.h"
 
 #include <cctype>
-#include <filesystem>
 
 namespace {
 
@@ -21,15 +20,6 @@ bool has_drive(std::string const& path) {
          (path.size() == 2 || path[2] == '/' || path[2] == '\\');
 }
 #endif
-
-// One spelling of a drive for every path: the drive letter in capitals, as the
-// system names the working folder (clients send c: as well as C:).
-std::string with_upper_drive(std::string path) {
-#ifdef _WIN32
-  if (has_drive(path)) path[0] = (char)std::toupper((unsigned char)path[0]);
-#endif
-  return path;
-}
 
 }  // namespace
 
@@ -65,7 +55,7 @@ std::string path_to_uri(std::string const& path) {
   for (char& c : p)
     if (c == '\\') c = '/';
   if (has_drive(p)) {  // the drive's colon stays as it is
-    uri += "/" + with_upper_drive(p.substr(0, 2));
+    uri += "/" + std::string(1, (char)std::toupper((unsigned char)p[0])) + ":";
     p.erase(0, 2);
   }
 #endif
@@ -79,10 +69,4 @@ std::string path_to_uri(std::string const& path) {
     }
   }
   return uri;
-}
-
-std::string absolute_path(std::string const& path, std::string const& base) {
-  std::filesystem::path p(path);
-  if (!p.is_absolute()) p = std::filesystem::path(base) / p;
-  return with_upper_drive(p.lexically_normal().string());
 }

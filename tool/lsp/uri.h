@@ -4,13 +4,12 @@
 
 #include <string>
 
+#include "asm_utils.h"  // absolute_path: the form of the documents' paths
+
 // The path of a file: URI (percent escapes decoded); empty for any other scheme.
 std::string uri_to_path(std::string const& uri);
 
 // The file: URI of an absolute path.
 std::string path_to_uri(std::string const& path);
-
-// An absolute, lexically normal path (relative paths against base).
-std::string absolute_path(std::string const& path, std::string const& base);
 
 #endif
