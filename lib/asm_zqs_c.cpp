@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -130,7 +131,10 @@ void take_result(asm_passes& p, zqs_program& prog) {
       std::string& path = prog.paths[name];
       if (path.empty()) {
         path = opened_path(p, name);
-        lines[last] = source_lines(p.open_source_path(path));
+        // A FIFO or device was read once by the run: opening it again would
+        // wait for a writer. Only regular files give their lines back.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) lines[last] = source_lines(p.open_source_path(path));
       }
     }
     char const*& text = texts[{last, r.line}];

@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "asm_codes.h"
 #include "asm_lock.h"
 #include "asm_passes.h"
 #include "asm_run.h"
 #include "uri.h"
+#include "workspace.h"
 
 using nlohmann::json;
 
@@ -30,10 +29,8 @@ std::string const& text_of(std::string const& path, document_store const& docs,
   std::string& text = cache[path];
   for (auto const& d : docs.docs)
     if (d.second.path == path) return text = d.second.text;
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return text = s.str();
+  read_text_file(path, text);  // never a FIFO the run has read already
+  return text;
 }
 
 // Changes the working directory for the run and back afterwards: the tool
@@ -187,15 +184,15 @@ std::string message_path(asm_module::msg_element const& m, std::string const& fo
   return m.file.empty() ? "" : absolute_path(m.path.empty() ? m.file : m.path, folder);
 }
 
-// Adds the lines of the scanner's and the parser's messages (the codes
-// ZQS20xx) to lines, by absolute path; whether it added any.
-// Whether the message is one of the scanner's or the parser's.
+// Whether the message is one of the scanner's or the parser's (ZQS20xx).
 bool is_syntax_message(asm_module::msg_element const& m) {
   if (m.level != asm_module::MLV_ERROR || m.file.empty()) return false;
   msg_code_type const* c = message_code(m.text);
   return c && std::strncmp(c->code, "ZQS20", 5) == 0;
 }
 
+// Adds the lines of the scanner's and the parser's messages to lines, by
+// absolute path; whether it added any.
 bool add_unparsed_lines(std::vector<asm_module::msg_element> const& msgs, std::string const& folder,
                         std::map<std::string, std::set<unsigned int>>& lines) {
   bool added = false;

@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "asm_utils.h"
 
 namespace fs = std::filesystem;
 
@@ -33,12 +34,11 @@ bool includes_name(std::string const& text, std::string const& name) {
 bool read_text_file(std::string const& path, std::string& text) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return false;  // never a device or a FIFO
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
+  text.clear();
+  bool const ok = read_stream(f, text);
+  return fclose(f) == 0 && ok;
 }
 
 std::vector<std::string> workspace_mains(std::vector<std::string> const& folders, std::string const& path) {

@@ -15,7 +15,8 @@ std::vector<std::string> workspace_mains(std::vector<std::string> const& folders
 // Whether the text has an .include line whose string ends in the file name.
 bool includes_name(std::string const& text, std::string const& name);
 
-// The text of a file on disk; false when it cannot be read.
+// The text of a regular file on disk; false for anything else (a FIFO would
+// wait for a writer) and when it cannot be read.
 bool read_text_file(std::string const& path, std::string& text);
 
 #endif
